@@ -1,0 +1,108 @@
+#include "core/decimal_parse.h"
+
+#include <cstdint>
+
+#include "core/errors.h"
+#include "core/float_unit.h"
+#include "core/locale_numbers.h"
+#include "core/powers_of_ten.h"
+#include "core/string_table.h"
+
+namespace pumpcalc {
+namespace {
+
+// The exponent part stops taking digits once its value reaches this; so at most 4999.
+constexpr std::int32_t exponentDigitStop = 500;
+
+constexpr bool isDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+
+// The digit values 0 to 9 as ExtendedReal, exactly.
+constexpr ExtendedReal digitValue(int d) noexcept {
+  if (d == 0) return {};
+  const int top = d >= 8 ? 3 : d >= 4 ? 2 : d >= 2 ? 1 : 0;
+  return ExtendedReal::fromBits(false, static_cast<std::uint16_t>(extendedExponentBias + top),
+                                static_cast<std::uint64_t>(d) << (63 - top));
+}
+constexpr ExtendedReal digitValues[10] = {digitValue(0), digitValue(1), digitValue(2),
+                                          digitValue(3), digitValue(4), digitValue(5),
+                                          digitValue(6), digitValue(7), digitValue(8),
+                                          digitValue(9)};
+
+// Reads the text; the float unit is already under ConversionControlWord.
+bool convert(std::string_view text, char separator, ExtendedReal& value) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  auto skipSpaces = [&] {
+    while (p != end && *p == ' ') ++p;
+  };
+  const ExtendedReal ten = PowersOfTenLow[1];
+
+  skipSpaces();
+  const char sign = p != end ? *p : '\0';
+  if (sign == '+' || sign == '-') ++p;
+  const char* const mantissaStart = p;
+
+  ExtendedReal accumulator{};
+  while (p != end && isDigit(*p)) {
+    accumulator = accumulator * ten;
+    accumulator = accumulator + digitValues[*p++ - '0'];
+  }
+  // n is the decimal exponent; fraction digits are counted in 64 bits and n is clamped
+  // later, so that no text, however long, can overflow it.
+  std::int64_t n = 0;
+  if (p != end && *p == separator) {
+    ++p;
+    while (p != end && isDigit(*p)) {
+      accumulator = accumulator * ten;
+      accumulator = accumulator + digitValues[*p++ - '0'];
+      --n;
+    }
+  }
+  if (p == mantissaStart) return false;
+
+  if (p != end && (*p & ~0x20) == 'E') {
+    ++p;
+    const char exponentSign = p != end ? *p : '\0';
+    if (exponentSign == '+' || exponentSign == '-') ++p;
+    std::int32_t exponent = 0;
+    while (p != end && isDigit(*p) && exponent < exponentDigitStop) {
+      exponent = exponent * 10 + (*p++ - '0');
+    }
+    n += exponentSign == '-' ? -exponent : exponent;
+  }
+  skipSpaces();
+  if (p != end) return false;
+
+  // Beyond ±5120 the scaling gives a constant, so the clamp changes no result.
+  constexpr std::int64_t nLimit = 1 << 20;
+  const auto scale = static_cast<std::int32_t>(n < -nLimit ? -nLimit : n);
+  value = scaleByPowerOfTen(accumulator, scale);
+  if (sign == '-') value = -value;
+  return (floatUnit().flags & (flagOverflow | flagInvalid)) == 0;
+}
+
+}  // namespace
+
+bool tryTextToExtended(std::string_view text, ExtendedReal& value) noexcept {
+  const char separator = DecimalSeparatorChar;
+  text = text.substr(0, text.find('\0'));
+
+  FloatUnitState& unit = floatUnit();
+  const std::uint16_t callerControlWord = unit.controlWord;
+  unit = {ConversionControlWord, 0};
+  const bool converted = convert(text, separator, value);
+  // Flags first, so that nothing raised here surfaces under the caller's control word.
+  unit = {callerControlWord, 0};
+  return converted;
+}
+
+ExtendedReal textToExtended(std::string_view text) {
+  ExtendedReal value;
+  if (tryTextToExtended(text, value)) return value;
+  std::string message = loadResString(sInvalidFloatingPointValue);
+  const std::size_t placeholder = message.find("%s");
+  if (placeholder != std::string::npos) message.replace(placeholder, 2, text);
+  throw EConvertError(std::move(message));
+}
+
+}  // namespace pumpcalc

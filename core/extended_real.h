@@ -1,0 +1,67 @@
+// ExtendedReal: the x87 80-bit extended-precision value, with its arithmetic done in
+// software (integer operations only), so that every result is bit-identical on every
+// compiler and processor.
+//
+// Every operation behaves as the x87 instruction named beside it under a control word
+// with 64-bit precision and rounding to nearest (ties to even), with the exceptions
+// masked: it returns the masked response and ORs the exception flags it raises into this
+// thread's float unit (float_unit.h). Results are rounded over the full extended exponent
+// range; tiny results are denormalized and rounded at the denormal's precision.
+#pragma once
+
+#include <bit>
+#include <compare>
+#include <cstdint>
+
+namespace pumpcalc {
+
+struct ExtendedReal {
+  std::uint64_t significand = 0;   // bit 63 is the explicit integer bit
+  std::uint16_t signExponent = 0;  // bit 15: sign; bits 0-14: biased exponent
+
+  static constexpr ExtendedReal fromBits(bool negative, std::uint16_t biasedExponent,
+                                         std::uint64_t significand) noexcept {
+    return {significand,
+            static_cast<std::uint16_t>((negative ? 0x8000u : 0u) | (biasedExponent & 0x7FFFu))};
+  }
+  constexpr bool isNegative() const noexcept { return (signExponent & 0x8000u) != 0; }
+  constexpr std::uint16_t biasedExponent() const noexcept { return signExponent & 0x7FFFu; }
+
+  // Identical bits (so +0 != -0 and a NaN equals itself); for numeric order use compare().
+  friend constexpr bool operator==(const ExtendedReal&, const ExtendedReal&) = default;
+};
+
+inline constexpr int extendedExponentBias = 16383;
+inline constexpr std::uint16_t extendedMaxExponent = 0x7FFF;
+
+ExtendedReal operator*(ExtendedReal a, ExtendedReal b) noexcept;  // FMUL
+ExtendedReal operator/(ExtendedReal a, ExtendedReal b) noexcept;  // FDIV
+ExtendedReal operator+(ExtendedReal a, ExtendedReal b) noexcept;  // FADD
+ExtendedReal operator-(ExtendedReal a, ExtendedReal b) noexcept;  // FSUB
+
+// FCHS and FABS: only the sign bit changes; no flags.
+constexpr ExtendedReal operator-(ExtendedReal a) noexcept {
+  return {a.significand, static_cast<std::uint16_t>(a.signExponent ^ 0x8000u)};
+}
+constexpr ExtendedReal absolute(ExtendedReal a) noexcept {
+  return {a.significand, static_cast<std::uint16_t>(a.signExponent & 0x7FFFu)};
+}
+
+ExtendedReal extendedFromInt64(std::int64_t value) noexcept;  // FILD m64int: exact, no flags
+ExtendedReal roundToInteger(ExtendedReal a) noexcept;         // FRNDINT, ties to even
+
+// FST m64real: the IEEE binary64 bits nearest to a (denormals, overflow to infinity).
+std::uint64_t toBinary64(ExtendedReal a) noexcept;
+// FLD m64real: the double's value, exactly.
+ExtendedReal fromBinary64(std::uint64_t bits) noexcept;
+
+inline double toDouble(ExtendedReal a) noexcept { return std::bit_cast<double>(toBinary64(a)); }
+inline ExtendedReal fromDouble(double d) noexcept {
+  return fromBinary64(std::bit_cast<std::uint64_t>(d));
+}
+
+// FUCOM: numeric order; unordered when either is a NaN (invalid flag only for a
+// signaling NaN or an unsupported encoding). -0 and +0 are equivalent.
+std::partial_ordering compare(ExtendedReal a, ExtendedReal b) noexcept;
+
+}  // namespace pumpcalc

@@ -1,0 +1,35 @@
+// Turns the float unit's unmasked exception flags into error objects. The arithmetic runs
+// with the flags only; code that computes under FloatControlWord calls checkFloatFaults()
+// after each operation, where the hardware would have trapped at its next instruction.
+#pragma once
+
+#include <cstdint>
+
+#include "core/float_unit.h"
+
+namespace pumpcalc {
+
+// The operating system's exception codes for x87 faults.
+enum FloatFaultCode : std::uint32_t {
+  faultDenormalOperand = 0xC000008D,
+  faultDivideByZero = 0xC000008E,
+  faultInexactResult = 0xC000008F,
+  faultInvalidOperation = 0xC0000090,
+  faultOverflow = 0xC0000091,
+  faultStackCheck = 0xC0000092,
+  faultUnderflow = 0xC0000093,
+};
+
+// The exception code that the faults in `flags` are reported under; the highest-priority
+// fault wins: invalid, denormal, zero-divide, overflow, underflow, precision.
+FloatFaultCode floatFaultCode(std::uint8_t flags) noexcept;
+
+// Empties the float unit (resetFloatUnit), then raises the EMathError for the code.
+[[noreturn]] void raiseFloatFault(FloatFaultCode code);
+
+// Raises the error for the pending unmasked faults, if any; the unit is clean when it raises.
+inline void checkFloatFaults() {
+  if (std::uint8_t faults = pendingFloatFaults()) raiseFloatFault(floatFaultCode(faults));
+}
+
+}  // namespace pumpcalc

@@ -1,0 +1,7 @@
+#include "core/locale_numbers.h"
+
+namespace pumpcalc {
+
+char DecimalSeparatorChar = '.';
+
+}  // namespace pumpcalc

@@ -1,0 +1,46 @@
+#include "core/pump_power.h"
+
+#include "core/float_faults.h"
+
+namespace pumpcalc {
+namespace {
+
+// Each operation is followed by the fault check, where the hardware would trap.
+ExtendedReal checked(ExtendedReal result) {
+  checkFloatFaults();
+  return result;
+}
+
+// Rounds to a double and takes that double back exactly.
+ExtendedReal roundedToDouble(ExtendedReal x) {
+  const std::uint64_t bits = toBinary64(x);
+  checkFloatFaults();
+  return checked(fromBinary64(bits));
+}
+
+}  // namespace
+
+ExtendedReal headFlowProduct(ExtendedReal flow, ExtendedReal head) {
+  return roundedToDouble(checked(head * flow));
+}
+
+ExtendedReal efficiencyDivisor(ExtendedReal efficiency) {
+  const ExtendedReal scaled = checked(efficiency * pumpConstant3672);
+  return roundedToDouble(checked(scaled * pumpConstantPercent));
+}
+
+PumpResult pumpPowerFromProductAndDivisor(ExtendedReal product, ExtendedReal divisor) {
+  PumpResult result;
+  result.shaftPower = checked(product / divisor);
+  result.lowerMotorPower = checked(checked(pumpConstantLowerFactor * product) / divisor);
+  result.upperMotorPower = checked(checked(pumpConstantUpperFactor * product) / divisor);
+  return result;
+}
+
+PumpPowerTexts calculatePumpPower(std::string_view flow, std::string_view head,
+                                  std::string_view efficiency) {
+  return calculatePumpPower([flow] { return flow; }, [head] { return head; },
+                            [efficiency] { return efficiency; });
+}
+
+}  // namespace pumpcalc

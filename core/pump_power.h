@@ -1,0 +1,80 @@
+// A pump's shaft power and the range of motor power to pair with it:
+//   N = Q × H ÷ (367.2 × η × 0.01),  M1 = 1.1 × N,  M2 = 1.2 × N
+// with Q the flow in m³/h, H the head in m and η the efficiency in per cent, computed with
+// the exact sequence of extended and double roundings below, under FloatControlWord.
+#pragma once
+
+#include <concepts>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "core/decimal_format.h"
+#include "core/decimal_parse.h"
+#include "core/extended_real.h"
+
+namespace pumpcalc {
+
+struct PumpResult {
+  ExtendedReal shaftPower;       // N, kW
+  ExtendedReal lowerMotorPower;  // M1, kW
+  ExtendedReal upperMotorPower;  // M2, kW
+};
+
+struct PumpPowerTexts {
+  std::string shaftPower;
+  std::string lowerMotorPower;
+  std::string upperMotorPower;
+};
+
+// The constants with their exact bits; 367.2 is rounded toward zero, one unit in the last
+// place below the nearest extended value, the others are the nearest.
+inline constexpr ExtendedReal pumpConstant3672 =
+    ExtendedReal::fromBits(false, 0x4007, 0xB799999999999999);
+inline constexpr ExtendedReal pumpConstantPercent =
+    ExtendedReal::fromBits(false, 0x3FF8, 0xA3D70A3D70A3D70A);
+inline constexpr ExtendedReal pumpConstantLowerFactor =
+    ExtendedReal::fromBits(false, 0x3FFF, 0x8CCCCCCCCCCCCCCD);
+inline constexpr ExtendedReal pumpConstantUpperFactor =
+    ExtendedReal::fromBits(false, 0x3FFF, 0x999999999999999A);
+
+// P = H × Q in extended precision, rounded to a double. Raises EOverflow beyond the double
+// range; a product too small for a double becomes a denormal or zero silently.
+ExtendedReal headFlowProduct(ExtendedReal flow, ExtendedReal head);
+
+// D = (η × 367.2) × 0.01 in extended precision, rounded to a double; EOverflow as above.
+ExtendedReal efficiencyDivisor(ExtendedReal efficiency);
+
+// N = P ÷ D, M1 = (1.1 × P) ÷ D, M2 = (1.2 × P) ÷ D. Raises EZeroDivide when D is zero
+// and P is not, EInvalidOp when both are zero.
+PumpResult pumpPowerFromProductAndDivisor(ExtendedReal product, ExtendedReal divisor);
+
+// The whole calculation over three texts, each read (a callable returning its text) only
+// when the calculation reaches it: flow, head, the product, then efficiency. So the first
+// bad box in that order decides the error, and a product overflow is reported even when
+// the efficiency text is not a number. Nothing is returned unless all three results are.
+template <std::invocable ReadFlow, std::invocable ReadHead, std::invocable ReadEfficiency>
+PumpResult calculatePumpPowerValues(ReadFlow&& readFlow, ReadHead&& readHead,
+                                    ReadEfficiency&& readEfficiency) {
+  const ExtendedReal flow = textToExtended(std::forward<ReadFlow>(readFlow)());
+  const ExtendedReal head = textToExtended(std::forward<ReadHead>(readHead)());
+  const ExtendedReal product = headFlowProduct(flow, head);
+  const ExtendedReal efficiency = textToExtended(std::forward<ReadEfficiency>(readEfficiency)());
+  return pumpPowerFromProductAndDivisor(product, efficiencyDivisor(efficiency));
+}
+
+template <std::invocable ReadFlow, std::invocable ReadHead, std::invocable ReadEfficiency>
+PumpPowerTexts calculatePumpPower(ReadFlow&& readFlow, ReadHead&& readHead,
+                                  ReadEfficiency&& readEfficiency) {
+  const PumpResult result = calculatePumpPowerValues(std::forward<ReadFlow>(readFlow),
+                                                     std::forward<ReadHead>(readHead),
+                                                     std::forward<ReadEfficiency>(readEfficiency));
+  return {extendedToText(result.shaftPower), extendedToText(result.lowerMotorPower),
+          extendedToText(result.upperMotorPower)};
+}
+
+// The calculation over three texts at hand.
+PumpPowerTexts calculatePumpPower(std::string_view flow, std::string_view head,
+                                  std::string_view efficiency);
+
+}  // namespace pumpcalc
