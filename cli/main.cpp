@@ -69,6 +69,7 @@ int run(const std::vector<std::string_view>& args) {
 int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
   std::vector<std::string> utf8;
   for (int i = 1; i < argc; ++i) utf8.push_back(pumpcalc::platform::toUtf8(argv[i]));
   return pumpcalc::cli::run(std::vector<std::string_view>(utf8.begin(), utf8.end()));
