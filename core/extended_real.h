@@ -50,7 +50,8 @@ constexpr ExtendedReal absolute(ExtendedReal a) noexcept {
 ExtendedReal extendedFromInt64(std::int64_t value) noexcept;  // FILD m64int: exact, no flags
 ExtendedReal roundToInteger(ExtendedReal a) noexcept;         // FRNDINT, ties to even
 
-// FST m64real: the IEEE binary64 bits nearest to a (denormals, overflow to infinity).
+// FST m64real: the IEEE binary64 bits nearest to a (denormals, overflow to infinity). An
+// extended denormal stores 0 with underflow and precision, never the denormal flag.
 std::uint64_t toBinary64(ExtendedReal a) noexcept;
 // FLD m64real: the double's value, exactly.
 ExtendedReal fromBinary64(std::uint64_t bits) noexcept;
@@ -61,7 +62,8 @@ inline ExtendedReal fromDouble(double d) noexcept {
 }
 
 // FUCOM: numeric order; unordered when either is a NaN (invalid flag only for a
-// signaling NaN or an unsupported encoding). -0 and +0 are equivalent.
+// signaling NaN or an unsupported encoding; the denormal flag for a denormal operand
+// otherwise). -0 and +0 are equivalent.
 std::partial_ordering compare(ExtendedReal a, ExtendedReal b) noexcept;
 
 }  // namespace pumpcalc

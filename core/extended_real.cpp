@@ -1,0 +1,340 @@
+// The x87 arithmetic in integer operations. Each operation settles its special operands
+// (NaNs, infinities, zeros; the x87's own rules are in x87_rules.h) and otherwise computes
+// the exact result, or enough of it plus a sticky bit, and hands it to roundPack, which alone
+// rounds and decides inexact, underflow and overflow.
+#include "core/extended_real.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <tuple>
+#include <utility>
+
+#include "core/float_unit.h"
+#include "core/x87_rules.h"
+
+namespace pumpcalc {
+namespace {
+
+using x87rules::Encoding;
+using u128 = unsigned __int128;
+
+constexpr std::uint64_t integerBit = 1ull << 63;
+
+// A finite nonzero value sig * 2^(exp - 63), with bit 63 of sig set.
+struct Unpacked {
+  bool sign;
+  std::int32_t exp;
+  std::uint64_t sig;
+};
+
+// Requires a zero, denormal or normal encoding; a zero comes back with sig 0.
+Unpacked unpack(ExtendedReal a) {
+  const int biased = std::max<int>(a.biasedExponent(), x87rules::denormalBiasedExponent);
+  const int shift = a.significand == 0 ? 0 : std::countl_zero(a.significand);
+  return {a.isNegative(), biased - extendedExponentBias - shift, a.significand << shift};
+}
+
+// x >> count with every bit shifted out ORed into bit 0, so that a rounding decided on the
+// shifted value still knows whether anything nonzero was below it. count may exceed 127.
+u128 shiftRightJam(u128 x, std::int64_t count) {
+  if (count <= 0) return x;
+  if (count >= 128) return x != 0 ? 1 : 0;
+  return (x >> count) | ((x & ((u128{1} << count) - 1)) != 0 ? 1 : 0);
+}
+
+int countLeadingZeros(u128 x) {
+  const auto high = static_cast<std::uint64_t>(x >> 64);
+  return high != 0 ? std::countl_zero(high) : 64 + std::countl_zero(static_cast<std::uint64_t>(x));
+}
+
+// Where a result is rounded to. Below 2^minExp the precision shrinks (gradual underflow).
+struct Format {
+  int precision;        // significand bits, integer bit included
+  std::int32_t minExp;  // exponent of the smallest normal
+  std::int32_t maxExp;  // exponent of the largest finite value
+  bool reportsUnderflow;
+};
+
+constexpr Format extendedFormat{64, 1 - extendedExponentBias, extendedExponentBias, true};
+constexpr Format binary64Format{53, -1022, 1023, true};
+// FRNDINT is rounding with the last kept bit worth 2^0: a format whose "smallest normal" is
+// 2^63, so that everything smaller is shifted down to integer precision. Its tiny results are
+// ordinary small integers, not underflows.
+constexpr Format integerFormat{64, 63, extendedExponentBias, false};
+
+// A rounded result: top `precision` bits of sig, exponent exp. sig's bit 127 is set for a
+// normal result; clear for a denormal (then exp is the format's minExp), 0 for a zero.
+struct Rounded {
+  bool sign;
+  std::int32_t exp;
+  u128 sig;
+  bool infinite;
+};
+
+// Rounds sig * 2^(exp - 127) (sig nonzero, bit 127 set) to the nearest value of `format`,
+// ties to even, and raises precision, underflow and overflow as the x87 does with those
+// exceptions masked: an overflow becomes an infinity, an underflow a denormal or zero.
+Rounded roundPack(const Format& format, bool sign, std::int32_t exp, u128 sig) {
+  const int dropped = 128 - format.precision;
+  const u128 unit = u128{1} << dropped;
+  const u128 half = unit >> 1;
+  bool tiny = false;
+  if (exp < format.minExp) {
+    // After-rounding tininess: only a value just below the smallest normal can still round up
+    // to it at full precision, which needs every kept bit and the rounding bit set.
+    const bool reachesMinNormal = exp == format.minExp - 1 && sig >= (~u128{0} << (dropped - 1));
+    tiny = !(x87rules::tininessAfterRounding && reachesMinNormal);
+    sig = shiftRightJam(sig, std::int64_t{format.minExp} - exp);
+    exp = format.minExp;
+  }
+  const u128 rest = sig & (unit - 1);
+  sig -= rest;
+  if (rest > half || (rest == half && (sig & unit) != 0)) {
+    sig += unit;
+    if (sig == 0) {  // carried out of bit 127: the next binade
+      sig = u128{1} << 127;
+      ++exp;
+    }
+  }
+  std::uint8_t flags = 0;
+  if (rest != 0) flags |= flagPrecision;
+  if (tiny && format.reportsUnderflow && (rest != 0 || !x87rules::underflowNeedsInexact)) {
+    flags |= flagUnderflow;
+  }
+  const bool infinite = exp > format.maxExp;
+  if (infinite) flags |= flagOverflow | flagPrecision;
+  raiseFloatFlags(flags);
+  return {sign, exp, sig, infinite};
+}
+
+ExtendedReal infinity(bool sign) {
+  return ExtendedReal::fromBits(sign, extendedMaxExponent, integerBit);
+}
+ExtendedReal zero(bool sign) { return ExtendedReal::fromBits(sign, 0, 0); }
+
+ExtendedReal packExtended(const Rounded& r) {
+  if (r.infinite) return infinity(r.sign);
+  const auto sig = static_cast<std::uint64_t>(r.sig >> 64);
+  const int biased = (sig & integerBit) != 0 ? r.exp + extendedExponentBias : 0;
+  return ExtendedReal::fromBits(r.sign, static_cast<std::uint16_t>(biased), sig);
+}
+
+std::uint64_t packBinary64(const Rounded& r) {
+  const std::uint64_t sign = r.sign ? 1ull << 63 : 0;
+  if (r.infinite) return sign | 0x7FF0'0000'0000'0000u;
+  const auto sig = static_cast<std::uint64_t>(r.sig >> 75);  // 53 bits
+  const std::uint64_t biased = (sig >> 52) != 0 ? static_cast<std::uint64_t>(r.exp + 1023) : 0;
+  return sign | (biased << 52) | (sig & 0x000F'FFFF'FFFF'FFFFu);
+}
+
+ExtendedReal roundPackExtended(bool sign, std::int32_t exp, u128 sig) {
+  return packExtended(roundPack(extendedFormat, sign, exp, sig));
+}
+
+ExtendedReal invalid() {
+  raiseFloatFlags(flagInvalid);
+  return x87rules::defaultNaN;
+}
+
+ExtendedReal addOrSubtract(ExtendedReal a, ExtendedReal b, bool negateB) {
+  const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
+  if (const auto nan = x87rules::propagateNaN(a, ea, b, eb)) {
+    raiseFloatFlags(nan->flags);
+    return nan->value;
+  }
+  if (negateB) b = -b;
+  const bool signA = a.isNegative(), signB = b.isNegative();
+  raiseFloatFlags(x87rules::denormalOperandFlags(ea, eb));
+  if (ea == Encoding::infinity || eb == Encoding::infinity) {
+    if (ea == eb && signA != signB) return invalid();  // inf - inf
+    return ea == Encoding::infinity ? a : b;
+  }
+  if (ea == Encoding::zero && eb == Encoding::zero) {
+    return zero(signA && signB);  // exact zero sums are +0 in round-to-nearest
+  }
+
+  Unpacked x = unpack(a), y = unpack(b);
+  if (ea == Encoding::zero) std::swap(x, y);
+  if (y.sig == 0) return roundPackExtended(x.sign, x.exp, u128{x.sig} << 64);
+  if (x.exp < y.exp || (x.exp == y.exp && x.sig < y.sig)) std::swap(x, y);
+  // Two bits of headroom above the significands for a carry; 62 below them, so that the
+  // sticky bit of the shifted operand lies far below any rounding position.
+  const u128 big = u128{x.sig} << 62;
+  const u128 small = shiftRightJam(u128{y.sig} << 62, std::int64_t{x.exp} - y.exp);
+  const u128 sum = x.sign == y.sign ? big + small : big - small;
+  if (sum == 0) return zero(false);
+  const int shift = countLeadingZeros(sum);
+  return roundPackExtended(x.sign, x.exp + 2 - shift, sum << shift);
+}
+
+}  // namespace
+
+ExtendedReal operator+(ExtendedReal a, ExtendedReal b) noexcept {
+  return addOrSubtract(a, b, false);
+}
+
+ExtendedReal operator-(ExtendedReal a, ExtendedReal b) noexcept {
+  // The NaN rules look at b as given: subtraction never changes a NaN's sign.
+  return addOrSubtract(a, b, true);
+}
+
+ExtendedReal operator*(ExtendedReal a, ExtendedReal b) noexcept {
+  const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
+  if (const auto nan = x87rules::propagateNaN(a, ea, b, eb)) {
+    raiseFloatFlags(nan->flags);
+    return nan->value;
+  }
+  const bool sign = a.isNegative() != b.isNegative();
+  const bool anyZero = ea == Encoding::zero || eb == Encoding::zero;
+  if (ea == Encoding::infinity || eb == Encoding::infinity) {
+    if (anyZero) return invalid();  // 0 * inf
+    raiseFloatFlags(x87rules::denormalOperandFlags(ea, eb));
+    return infinity(sign);
+  }
+  raiseFloatFlags(x87rules::denormalOperandFlags(ea, eb));
+  if (anyZero) return zero(sign);
+
+  const Unpacked x = unpack(a), y = unpack(b);
+  // The 128-bit product is exact; a product in [2, 4) already has bit 127 set.
+  u128 product = u128{x.sig} * y.sig;
+  std::int32_t exp = x.exp + y.exp + 1;
+  if ((product >> 127) == 0) {
+    product <<= 1;
+    --exp;
+  }
+  return roundPackExtended(sign, exp, product);
+}
+
+ExtendedReal operator/(ExtendedReal a, ExtendedReal b) noexcept {
+  const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
+  if (const auto nan = x87rules::propagateNaN(a, ea, b, eb)) {
+    raiseFloatFlags(nan->flags);
+    return nan->value;
+  }
+  const bool sign = a.isNegative() != b.isNegative();
+  if (ea == eb && (ea == Encoding::zero || ea == Encoding::infinity)) return invalid();
+  if (eb == Encoding::zero && ea != Encoding::infinity) {
+    raiseFloatFlags(
+        flagZeroDivide |
+        (x87rules::zeroDivideReportsDenormalOperand ? x87rules::denormalOperandFlags(ea, eb) : 0));
+    return infinity(sign);
+  }
+  raiseFloatFlags(x87rules::denormalOperandFlags(ea, eb));
+  if (ea == Encoding::infinity || eb == Encoding::zero) return infinity(sign);
+  if (ea == Encoding::zero || eb == Encoding::infinity) return zero(sign);
+
+  const Unpacked x = unpack(a), y = unpack(b);
+  // Long division, 64 quotient bits at a time: an integer part q0 (0 or 1), then 128 bits of
+  // fraction, then the remainder as the sticky bit. That is at least 127 significant bits,
+  // plenty for a 64-bit significand and its rounding bit.
+  const std::uint64_t q0 = x.sig >= y.sig ? 1 : 0;
+  u128 remainder = x.sig - (q0 != 0 ? y.sig : 0);
+  const u128 q1 = (remainder << 64) / y.sig;
+  remainder = (remainder << 64) % y.sig;
+  const u128 q2 = (remainder << 64) / y.sig;
+  remainder = (remainder << 64) % y.sig;
+  const u128 fraction = (q1 << 64) | q2;
+  const std::uint64_t sticky = remainder != 0 ? 1 : 0;
+  if (q0 != 0) {
+    const u128 quotient = (u128{1} << 127) | (fraction >> 1) | (fraction & 1) | sticky;
+    return roundPackExtended(sign, x.exp - y.exp, quotient);
+  }
+  // x.sig < y.sig with both in [2^63, 2^64): the quotient is in (1/2, 1), so bit 127 is set.
+  return roundPackExtended(sign, x.exp - y.exp - 1, fraction | sticky);
+}
+
+ExtendedReal extendedFromInt64(std::int64_t value) noexcept {
+  if (value == 0) return zero(false);
+  // The magnitude as unsigned, which also holds -2^63.
+  const std::uint64_t magnitude =
+      value < 0 ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
+  const int shift = std::countl_zero(magnitude);
+  return roundPackExtended(value < 0, 63 - shift, u128{magnitude << shift} << 64);
+}
+
+ExtendedReal roundToInteger(ExtendedReal a) noexcept {
+  const Encoding e = x87rules::classify(a);
+  if (const auto nan = x87rules::propagateNaN(a, e)) {
+    raiseFloatFlags(nan->flags);
+    return nan->value;
+  }
+  if (e == Encoding::zero || e == Encoding::infinity) return a;
+  raiseFloatFlags(x87rules::denormalOperandFlags(e, e));
+  const Unpacked x = unpack(a);
+  const Rounded r = roundPack(integerFormat, x.sign, x.exp, u128{x.sig} << 64);
+  const auto sig = static_cast<std::uint64_t>(r.sig >> 64);
+  if (sig == 0) return zero(x.sign);
+  // Values below 2^63 come back unnormalized at exponent 63.
+  const int shift = std::countl_zero(sig);
+  return ExtendedReal::fromBits(
+      x.sign, static_cast<std::uint16_t>(r.exp - shift + extendedExponentBias), sig << shift);
+}
+
+std::uint64_t toBinary64(ExtendedReal a) noexcept {
+  const Encoding e = x87rules::classify(a);
+  const std::uint64_t sign = a.isNegative() ? 1ull << 63 : 0;
+  switch (e) {
+    case Encoding::unsupported:
+      raiseFloatFlags(flagInvalid);
+      return x87rules::defaultNaNBinary64;
+    case Encoding::signalingNaN:
+      raiseFloatFlags(flagInvalid);
+      return x87rules::binary64FromNaN(a);
+    case Encoding::quietNaN:
+      return x87rules::binary64FromNaN(a);
+    case Encoding::infinity:
+      return sign | 0x7FF0'0000'0000'0000u;
+    case Encoding::zero:
+      return sign;
+    case Encoding::denormal:
+      if (x87rules::storeBinary64ReportsDenormalOperand) raiseFloatFlags(flagDenormal);
+      break;
+    case Encoding::normal:
+      break;
+  }
+  const Unpacked x = unpack(a);
+  return packBinary64(roundPack(binary64Format, x.sign, x.exp, u128{x.sig} << 64));
+}
+
+ExtendedReal fromBinary64(std::uint64_t bits) noexcept {
+  const bool sign = (bits >> 63) != 0;
+  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+  const std::uint64_t fraction = bits & 0x000F'FFFF'FFFF'FFFFu;
+  if (biased == 0x7FF) {
+    if (fraction == 0) return infinity(sign);
+    if ((fraction >> 51) == 0) raiseFloatFlags(flagInvalid);  // signaling
+    return x87rules::extendedFromBinary64NaN(bits);
+  }
+  if (biased == 0) {
+    if (fraction == 0) return zero(sign);
+    if (x87rules::loadBinary64ReportsDenormalOperand) raiseFloatFlags(flagDenormal);
+    const int shift = std::countl_zero(fraction);
+    return roundPackExtended(sign, -1074 + 63 - shift, u128{fraction << shift} << 64);
+  }
+  return roundPackExtended(sign, biased - 1023, u128{integerBit | (fraction << 11)} << 64);
+}
+
+std::partial_ordering compare(ExtendedReal a, ExtendedReal b) noexcept {
+  const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
+  if (ea == Encoding::unsupported || eb == Encoding::unsupported || x87rules::isNaN(ea) ||
+      x87rules::isNaN(eb)) {
+    raiseFloatFlags(x87rules::unorderedCompareFlags(ea, eb));
+    return std::partial_ordering::unordered;
+  }
+  raiseFloatFlags(x87rules::denormalOperandFlags(ea, eb));
+  // Magnitudes as (class, exponent, significand), where zero < finite < infinity.
+  const auto magnitude = [](ExtendedReal v, Encoding e) {
+    const int rank = e == Encoding::zero ? 0 : e == Encoding::infinity ? 2 : 1;
+    const Unpacked u = rank == 1 ? unpack(v) : Unpacked{false, 0, 0};
+    return std::tuple{rank, u.exp, u.sig};
+  };
+  const auto ma = magnitude(a, ea), mb = magnitude(b, eb);
+  if (ea == Encoding::zero && eb == Encoding::zero) return std::partial_ordering::equivalent;
+  if (a.isNegative() != b.isNegative()) {
+    return a.isNegative() ? std::partial_ordering::less : std::partial_ordering::greater;
+  }
+  return a.isNegative() ? mb <=> ma : ma <=> mb;
+}
+
+}  // namespace pumpcalc
