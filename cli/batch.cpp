@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/decimal_format.h"
-#include "core/errors.h"
+#include "app/errors.h"
 #include "core/pump_power.h"
 
 namespace pumpcalc::cli {

@@ -7,7 +7,8 @@
 
 #include "cli/batch.h"
 #include "cli/command_line.h"
-#include "core/errors.h"
+#include "app/error_mapping.h"
+#include "app/errors.h"
 #include "core/locale_numbers.h"
 #include "core/pump_power.h"
 
@@ -26,6 +27,7 @@ constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
 
 int run(const std::vector<std::string_view>& args) {
+  installErrorHooks(nullptr);
   const auto parsed = parseCommandLine(args);
   if (const auto* usage = std::get_if<UsageError>(&parsed)) {
     std::fprintf(stderr, "pumpcalc-cli: %s\nTry 'pumpcalc-cli --help'.\n", usage->message.c_str());

@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
-#include "core/errors.h"
+#include "app/errors.h"
 #include "core/float_unit.h"
 #include "core/locale_numbers.h"
 #include "core/powers_of_ten.h"
-#include "core/string_table.h"
+#include "app/string_table.h"
 
 namespace pumpcalc {
 namespace {
@@ -99,10 +99,7 @@ bool tryTextToExtended(std::string_view text, ExtendedReal& value) noexcept {
 ExtendedReal textToExtended(std::string_view text) {
   ExtendedReal value;
   if (tryTextToExtended(text, value)) return value;
-  std::string message = loadResString(sInvalidFloatingPointValue);
-  const std::size_t placeholder = message.find("%s");
-  if (placeholder != std::string::npos) message.replace(placeholder, 2, text);
-  throw EConvertError(std::move(message));
+  throw EConvertError(sInvalidFloatingPointValue, {text});
 }
 
 }  // namespace pumpcalc

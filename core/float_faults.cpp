@@ -1,7 +1,6 @@
 #include "core/float_faults.h"
 
-#include "core/errors.h"
-#include "core/string_table.h"
+#include "app/error_mapping.h"
 
 namespace pumpcalc {
 
@@ -18,20 +17,10 @@ FloatFaultCode floatFaultCode(std::uint8_t flags) noexcept {
 
 void raiseFloatFault(FloatFaultCode code) {
   resetFloatUnit();
-  switch (code) {
-    case faultDivideByZero:
-      throw EZeroDivide(loadResString(sFloatingPointDivisionByZero));
-    case faultOverflow:
-      throw EOverflow(loadResString(sFloatingPointOverflow));
-    case faultUnderflow:
-    case faultDenormalOperand:
-      throw EUnderflow(loadResString(sFloatingPointUnderflow));
-    case faultInvalidOperation:
-    case faultStackCheck:
-    case faultInexactResult:
-      break;
-  }
-  throw EInvalidOp(loadResString(sInvalidFloatingPointOperation));
+  OsExceptionRecord record;
+  record.code = code;
+  record.address = reinterpret_cast<std::uintptr_t>(__builtin_return_address(0));
+  raiseOsException(record);
 }
 
 }  // namespace pumpcalc

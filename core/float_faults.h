@@ -24,7 +24,8 @@ enum FloatFaultCode : std::uint32_t {
 // fault wins: invalid, denormal, zero-divide, overflow, underflow, precision.
 FloatFaultCode floatFaultCode(std::uint8_t flags) noexcept;
 
-// Empties the float unit (resetFloatUnit), then raises the EMathError for the code.
+// Empties the float unit (resetFloatUnit), then raises the error object that the
+// operating system's exception with this code maps to.
 [[noreturn]] void raiseFloatFault(FloatFaultCode code);
 
 // Raises the error for the pending unmasked faults, if any; the unit is clean when it raises.

@@ -1,0 +1,111 @@
+#include "app/string_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/text_encoding.h"
+#endif
+
+namespace pumpcalc {
+namespace {
+
+struct Entry {
+  int id;
+  std::string text;
+};
+
+// Every text of the program's string table, exactly.
+const std::vector<Entry> expectedTable = {
+    {65344, "Yes to &All"},
+    {65362, "Warning"},
+    {65363, "Error"},
+    {65364, "Information"},
+    {65365, "Confirm"},
+    {65366, "&Yes"},
+    {65367, "&No"},
+    {65368, "OK"},
+    {65369, "Cancel"},
+    {65370, "&Help"},
+    {65371, "&Abort"},
+    {65372, "&Retry"},
+    {65373, "&Ignore"},
+    {65374, "&All"},
+    {65375, "N&o to All"},
+    {65379, "OK"},
+    {65380, "Cancel"},
+    {65381, "&Yes"},
+    {65382, "&No"},
+    {65383, "&Help"},
+    {65384, "&Close"},
+    {65385, "&Ignore"},
+    {65386, "&Retry"},
+    {65387, "Abort"},
+    {65388, "&All"},
+    {65472, "Exception in safecall method"},
+    {65474, "Abstract Error"},
+    {65475, "Access violation at address %p in module '%s'. %s of address %p"},
+    {65476, "System Error.  Code: %d.\r\n%s"},
+    {65477, "A call to an OS function failed"},
+    {65488, "Error creating variant or safe array"},
+    {65489, "Variant or safe array index out of bounds"},
+    {65491, "Invalid variant type conversion"},
+    {65492, "Invalid variant operation"},
+    {65497, "Invalid argument"},
+    {65501, "External exception %x"},
+    {65502, "Assertion failed"},
+    {65503, "Interface not supported"},
+    {65504, "Floating point overflow"},
+    {65505, "Floating point underflow"},
+    {65506, "Invalid pointer operation"},
+    {65507, "Invalid class typecast"},
+    {65508, "Access violation at address %p. %s of address %p"},
+    {65509, "Access violation"},
+    {65510, "Stack overflow"},
+    {65511, "Control-C hit"},
+    {65512, "Privileged instruction"},
+    {65513, "Exception %s in module %s at %p.\r\n%s%s\r\n"},
+    {65514, "Application Error"},
+    {65517, "Variant method calls not supported"},
+    {65518, "Read"},
+    {65519, "Write"},
+    {65521, "'%s' is not a valid floating point value"},
+    {65522, "Out of memory"},
+    {65531, "Division by zero"},
+    {65532, "Range check error"},
+    {65533, "Integer overflow"},
+    {65534, "Invalid floating point operation"},
+    {65535, "Floating point division by zero"},
+};
+
+TEST(StringTable, HoldsEveryTextAtItsNumber) {
+  for (const Entry& entry : expectedTable) EXPECT_EQ(loadResString(entry.id), entry.text) << entry.id;
+  for (int unused : {0, 1, 65343, 65376, 65473, 65520}) EXPECT_EQ(loadResString(unused), "") << unused;
+}
+
+#ifdef _WIN32
+// The window program carries the same table as a resource.
+TEST(StringTable, TheWindowProgramCarriesEveryText) {
+  wchar_t self[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path(self, length);
+  path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"pumpcalc.exe";
+  HMODULE program = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr) << platform::toUtf8(path);
+  for (const Entry& entry : expectedTable) {
+    const wchar_t* text = nullptr;
+    const int count = LoadStringW(program, static_cast<UINT>(entry.id),
+                                  reinterpret_cast<wchar_t*>(&text), 0);
+    EXPECT_EQ(platform::toUtf8(std::wstring_view(text, count > 0 ? count : 0)), entry.text)
+        << entry.id;
+  }
+  FreeLibrary(program);
+}
+#endif
+
+}  // namespace
+}  // namespace pumpcalc
