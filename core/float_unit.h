@@ -44,7 +44,52 @@ inline std::uint8_t pendingFloatFaults() noexcept {
   return currentFloatUnit.flags & ~currentFloatUnit.controlWord & allFloatFlags;
 }
 
-// Empties the unit: flags cleared, FloatControlWord loaded.
-inline void resetFloatUnit() noexcept { currentFloatUnit = {FloatControlWord, 0}; }
+// The processor's own x87 unit, which the program's arithmetic never uses but library and
+// system code may: its control word, read and written directly.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+inline std::uint16_t hardwareControlWord() noexcept {
+  std::uint16_t word;
+  __asm__ volatile("fnstcw %0" : "=m"(word));
+  return word;
+}
+// Clears the pending exception flags, then loads `word`.
+inline void restoreHardwareControlWord(std::uint16_t word) noexcept {
+  __asm__ volatile("fnclex\n\tfldcw %0" : : "m"(word));
+}
+// Empties the register stack and clears the flags, all exceptions masked.
+inline void initializeHardwareFloatUnit() noexcept { __asm__ volatile("fninit\n\tfwait"); }
+#else
+inline std::uint16_t hardwareControlWord() noexcept { return 0; }
+inline void restoreHardwareControlWord(std::uint16_t) noexcept {}
+inline void initializeHardwareFloatUnit() noexcept {}
+#endif
+
+// Empties the unit: flags cleared, FloatControlWord loaded; the processor's x87 unit is
+// initialised too, so that nothing is pending there either.
+inline void resetFloatUnit() noexcept {
+  initializeHardwareFloatUnit();
+  currentFloatUnit = {FloatControlWord, 0};
+}
+
+// Keeps code that the program does not control (the system's window procedures during a
+// window's creation) from changing how the program computes: remembers the control word in
+// force, both the unit's and the processor's, and on leaving the scope stores it into
+// FloatControlWord, clears the pending flags and loads it again.
+class FloatUnitBracket {
+ public:
+  FloatUnitBracket() noexcept
+      : controlWord_(currentFloatUnit.controlWord), hardwareWord_(hardwareControlWord()) {}
+  ~FloatUnitBracket() {
+    FloatControlWord = controlWord_;
+    currentFloatUnit = {controlWord_, 0};
+    restoreHardwareControlWord(hardwareWord_);
+  }
+  FloatUnitBracket(const FloatUnitBracket&) = delete;
+  FloatUnitBracket& operator=(const FloatUnitBracket&) = delete;
+
+ private:
+  std::uint16_t controlWord_;
+  std::uint16_t hardwareWord_;
+};
 
 }  // namespace pumpcalc
