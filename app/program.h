@@ -6,9 +6,10 @@
 namespace pumpcalc {
 
 // Starts up in order (float unit reset, the last-resort handler, the error hooks, the
-// decimal separator), runs `body`, shuts down (the error hooks removed) and returns the exit
-// code 0. An error that escapes `body` ends the program through the last-resort path with
-// exit code 1.
+// decimal separator, the application object with its window), runs `body` (which creates
+// the main window and runs the event loop), shuts down (windows destroyed, the last created
+// first, then the application object; the error hooks removed) and returns the exit code 0.
+// An error that escapes ends the program through the last-resort path with exit code 1.
 int runProgram(const std::function<void()>& body);
 
 }  // namespace pumpcalc

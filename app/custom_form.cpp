@@ -1,0 +1,362 @@
+#include "app/custom_form.h"
+
+#include <algorithm>
+
+#include "app/application.h"
+#include "app/error_reporting.h"
+#include "app/errors.h"
+#include "platform/thread_windows.h"
+
+namespace pumpcalc {
+namespace {
+
+// Posted to a window whose close action is caFree: destroys it when the loop gets to it.
+constexpr UINT releaseMessage = WM_APP + 1;
+constexpr int firstControlId = 100;
+
+DWORD styleOf(const TCustomForm& form) {
+  DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  switch (form.BorderStyle) {
+    case bsNone:
+      return style | WS_POPUP;
+    case bsDialog:
+      return style | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    case bsSingle:
+    case bsSizeable:
+      style |= WS_OVERLAPPED | WS_CAPTION;
+      if (form.BorderStyle == bsSizeable) style |= WS_THICKFRAME;
+      if (form.BorderIcons & biSystemMenu) {
+        style |= WS_SYSMENU;
+        if (form.BorderIcons & biMinimize) style |= WS_MINIMIZEBOX;
+        if (form.BorderIcons & biMaximize) style |= WS_MAXIMIZEBOX;
+      }
+      return style;
+  }
+  return style;
+}
+
+int showCommandOf(TWindowState state) {
+  switch (state) {
+    case wsMinimized:
+      return SW_SHOWMINNOACTIVE;
+    case wsMaximized:
+      return SW_SHOWMAXIMIZED;
+    case wsNormal:
+      break;
+  }
+  return SW_SHOWNORMAL;
+}
+
+int fontPoints(int height, int pixelsPerInch) { return -mulDiv(height, 72, pixelsPerInch); }
+int fontHeight(int points, int pixelsPerInch) { return -mulDiv(points, pixelsPerInch, 72); }
+
+}  // namespace
+
+TCustomForm::TCustomForm() : PixelsPerInch(platform::screenPixelsPerInch()) {}
+
+TCustomForm::~TCustomForm() {
+  const bool wasVisible = visible();
+  window_.reset();
+  if (wasVisible && Application != nullptr) Application->updateApplicationWindowVisibility();
+}
+
+TControl* TCustomForm::findControl(std::string_view name) const {
+  for (const auto& control : controls_) {
+    if (control->name == name) return control.get();
+  }
+  return nullptr;
+}
+
+int TCustomForm::measureTextHeight(const TFont& font) const {
+  return platform::measureTextHeight(static_cast<HFONT>(fontHandle(font)));
+}
+
+HFONT TCustomForm::fontHandle(const std::optional<TFont>& font) const {
+  const TFont& wanted = font ? *font : Font;
+  for (const auto& [known, object] : fonts_) {
+    if (known == wanted) return static_cast<HFONT>(object.get());
+  }
+  fonts_.emplace_back(wanted, platform::createFont(wanted.height, wanted.name));
+  return static_cast<HFONT>(fonts_.back().second.get());
+}
+
+void scaleLoadedLayout(TCustomForm& form, int screenPixelsPerInch,
+                       const std::function<int(const TFont&)>& measureTextHeight) {
+  if (form.PixelsPerInch == 0 || form.TextHeight <= 0) return;
+  // 1-2. The layout's own font follows the screen's density.
+  const int storedPixelsPerInch = form.PixelsPerInch;
+  if (form.Font.height != TCustomForm::defaultFontHeight &&
+      storedPixelsPerInch != screenPixelsPerInch) {
+    form.Font.height = mulDiv(form.Font.height, screenPixelsPerInch, storedPixelsPerInch);
+  }
+  form.PixelsPerInch = screenPixelsPerInch;
+  // 3-5. Controls follow the ratio of the measured text height to the stored one.
+  const int m = measureTextHeight(form.Font), d = form.TextHeight;
+  if (m == d || m <= 0) return;
+  for (const auto& control : form.controls()) {
+    control->bounds =
+        scaleBounds(control->bounds, m, d, control->fixedWidth(), control->fixedHeight());
+    if (control->font) {
+      const int points = mulDiv(fontPoints(control->font->height, screenPixelsPerInch), m, d);
+      control->font->height = fontHeight(points, screenPixelsPerInch);
+    }
+  }
+}
+
+void TCustomForm::load() {
+  loadLayout();
+  scaleLoadedLayout(*this, platform::screenPixelsPerInch(),
+                    [this](const TFont& font) { return measureTextHeight(font); });
+
+  platform::registerWindowClass(className(), windowProcedure, CS_DBLCLKS, nullptr,
+                                LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)),
+                                reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  platform::WindowSpec spec;
+  spec.className = className();
+  spec.caption = Caption;
+  spec.style = styleOf(*this);
+  spec.exStyle = BorderStyle == bsDialog ? WS_EX_DLGMODALFRAME : 0;
+  spec.left = Left;
+  spec.top = Top;
+  spec.width = Width;
+  spec.height = Height;
+  spec.parent = Application != nullptr ? Application->applicationWindow() : nullptr;
+  spec.createParameter = this;
+  // The window procedure takes ownership of the handle as the window is created.
+  platform::createWindow(spec);
+  if (BorderStyle == bsDialog) {
+    // A dialog frame: no resizing, and only Move and Close on its system menu.
+    HMENU menu = GetSystemMenu(handle(), FALSE);
+    for (UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) {
+      DeleteMenu(menu, command, MF_BYCOMMAND);
+    }
+  }
+  SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle(std::nullopt)), FALSE);
+  for (const auto& control : controls_) control->createHandle(*this);
+}
+
+bool TCustomForm::visible() const noexcept {
+  return handle() != nullptr && IsWindowVisible(handle());
+}
+
+void TCustomForm::applyPosition() {
+  if (Position == poScreenCenter) {
+    Bounds place = centeredOnScreen(platform::screenWidth(), platform::screenHeight(), Width, Height);
+    HWND active = GetActiveWindow();
+    if (DefaultMonitor == dmActiveForm && active != nullptr && Application != nullptr &&
+        Application->mainWindow != nullptr &&
+        platform::monitorOf(active) != platform::monitorOf(handle())) {
+      const RECT monitor = platform::monitorBoundsOf(active);
+      place = centeredOnMonitor({monitor.left, monitor.top, monitor.right, monitor.bottom}, Width,
+                                Height);
+    }
+    Left = place.left;
+    Top = place.top;
+    SetWindowPos(handle(), nullptr, Left, Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  Position = poDesigned;
+}
+
+void TCustomForm::show() {
+  if (!placed_) {
+    applyPosition();
+    placed_ = true;
+  }
+  ShowWindow(handle(), showCommandOf(WindowState));
+  if (Application != nullptr) Application->updateApplicationWindowVisibility();
+}
+
+void TCustomForm::hide() {
+  ShowWindow(handle(), SW_HIDE);
+  if (Application != nullptr) Application->updateApplicationWindowVisibility();
+}
+
+void TCustomForm::focusFirstControl() {
+  const TControl* first = nullptr;
+  for (const auto& control : controls_) {
+    if (control->handle != nullptr && control->tabOrder >= 0 &&
+        (first == nullptr || control->tabOrder < first->tabOrder)) {
+      first = control.get();
+    }
+  }
+  if (first != nullptr) SetFocus(first->handle);
+}
+
+bool TCustomForm::handleControlKey(MSG& message) {
+  return IsDialogMessageW(handle(), &message) != FALSE;
+}
+
+void TCustomForm::paintControls() {
+  platform::PaintScope paint(handle());
+  for (const auto& control : controls_) control->paint(*this, paint.dc());
+}
+
+LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND window = handle();
+  switch (message) {
+    case WM_CLOSE:
+      closeWindow(*this);
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MINIMIZE && Application != nullptr &&
+          Application->mainWindow == this) {
+        Application->minimizeApplication();
+        return 0;
+      }
+      break;
+    case WM_QUERYENDSESSION:
+      return queryClose(*this) ? TRUE : FALSE;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) {
+        // Back to the control that had the focus, or the first one in tab order.
+        if (lastFocus_ != nullptr && IsWindow(lastFocus_)) {
+          SetFocus(lastFocus_);
+        } else {
+          focusFirstControl();
+        }
+        return 0;
+      }
+      lastFocus_ = GetFocus();
+      if (lastFocus_ != nullptr && GetAncestor(lastFocus_, GA_ROOT) != window) lastFocus_ = nullptr;
+      break;
+    case WM_PAINT:
+      paintControls();
+      return 0;
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      const auto index = static_cast<std::size_t>(id - firstControlId);
+      if (id >= firstControlId && index < controls_.size()) {
+        controls_[index]->command(*this, HIWORD(wParam));
+      }
+      return 0;
+    }
+    case WM_GETDLGCODE:
+      break;
+    case releaseMessage:
+      window_.reset();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TCustomForm::windowProcedure(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* form = static_cast<TCustomForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    form->window_ = platform::UniqueWindow(window);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* form = reinterpret_cast<TCustomForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (form == nullptr || form->handle() != window) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  // The error net of every message: an error ends the message's handling, is reported,
+  // and the program goes on.
+  LRESULT result = 0;
+  bool handled = false;
+  runInErrorNet([&] {
+    result = form->handleMessage(message, wParam, lParam);
+    handled = true;
+  });
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    form->window_.release();
+  }
+  return handled ? result : 0;
+}
+
+bool queryClose(TCustomForm& form) {
+  bool canClose = true;
+  if (form.OnCloseQuery) form.OnCloseQuery(form, canClose);
+  return canClose;
+}
+
+void closeWindow(TCustomForm& form) {
+  if (form.isModal()) {
+    form.ModalResult = mrCancel;
+    return;
+  }
+  if (!queryClose(form)) return;
+  TCloseAction action = caHide;
+  if (form.OnClose) form.OnClose(form, action);
+  if (action == caNone) return;
+  if (Application != nullptr && &form == Application->mainWindow) {
+    Application->requestTermination();
+  } else if (action == caHide) {
+    form.hide();
+  } else if (action == caMinimize) {
+    ShowWindow(form.handle(), SW_MINIMIZE);
+  } else {
+    PostMessageW(form.handle(), releaseMessage, 0, 0);
+  }
+}
+
+namespace {
+
+// The modal close step: the window may refuse, or its close action keep it open.
+void modalCloseStep(TCustomForm& form) {
+  try {
+    if (!queryClose(form)) {
+      form.ModalResult = mrNone;
+      return;
+    }
+    TCloseAction action = caHide;
+    if (form.OnClose) form.OnClose(form, action);
+    if (action == caNone) form.ModalResult = mrNone;
+    if (action == caFree) PostMessageW(form.handle(), releaseMessage, 0, 0);
+  } catch (...) {
+    form.ModalResult = mrNone;
+    reportError();
+  }
+}
+
+}  // namespace
+
+TModalResult runModal(TCustomForm& form) {
+  if (form.visible() || !IsWindowEnabled(form.handle()) || form.modal_) {
+    throw Exception("Cannot make a visible window modal");
+  }
+  if (HWND capture = GetCapture()) {
+    SendMessageW(capture, WM_CANCELMODE, 0, 0);
+    ReleaseCapture();
+  }
+  form.modal_ = true;
+  HWND activeBefore = GetActiveWindow();
+  HWND focusBefore = GetFocus();
+  const std::vector<HWND> disabled = platform::disableThreadWindows(form.handle());
+
+  // Everything is restored however the run ends, an escaping error included.
+  struct Restore {
+    TCustomForm& form;
+    HWND activeBefore, focusBefore;
+    const std::vector<HWND>& disabled;
+    ~Restore() {
+      const bool stillActive = GetActiveWindow() == form.handle();
+      if (form.handle() != nullptr) form.hide();
+      platform::enableWindows(disabled);
+      if (stillActive && activeBefore != nullptr && IsWindow(activeBefore)) {
+        SetActiveWindow(activeBefore);
+        if (focusBefore != nullptr && IsWindow(focusBefore)) SetFocus(focusBefore);
+      }
+      form.modal_ = false;
+    }
+  } restore{form, activeBefore, focusBefore, disabled};
+
+  form.show();
+  SetWindowPos(form.handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetActiveWindow(form.handle());
+  form.ModalResult = mrNone;
+  do {
+    Application->handleNextMessage();
+    if (Application->stopRequested) {
+      form.ModalResult = mrCancel;
+    } else if (form.ModalResult != mrNone) {
+      modalCloseStep(form);
+    }
+  } while (form.ModalResult == mrNone);
+  return form.ModalResult;
+}
+
+}  // namespace pumpcalc

@@ -1,0 +1,153 @@
+// TCustomForm: what every window of the program is, with the window rules: scaling of its
+// stored layout, placement on first showing, closing, and the modal run.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/window_rules.h"
+#include "platform/windows.h"
+
+namespace pumpcalc {
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
+enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TPosition {
+  poDesigned,
+  poDefault,
+  poDefaultPosOnly,
+  poDefaultSizeOnly,
+  poScreenCenter,
+  poDesktopCenter,
+  poMainFormCenter,
+  poOwnerFormCenter
+};
+enum TDefaultMonitor { dmDesktop, dmPrimary, dmMainForm, dmActiveForm };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+using TModalResult = int;
+inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2;
+
+struct TFont {
+  std::string name = "MS Sans Serif";
+  int height = -11;
+  friend bool operator==(const TFont&, const TFont&) = default;
+};
+
+class TCustomForm;
+
+// A control of a window's stored layout.
+class TControl {
+ public:
+  virtual ~TControl() = default;
+
+  std::string name;
+  Bounds bounds;
+  std::optional<TFont> font;  // its own font; none: the window's
+  std::string caption;
+
+  // Whether the control's kind fixes its height or width (an edit box's height follows its
+  // font), so that scaling keeps it.
+  virtual bool fixedHeight() const { return false; }
+  virtual bool fixedWidth() const { return false; }
+  // Creates the control's platform window, if it has one, as a child of the form's.
+  virtual void createHandle(TCustomForm&) {}
+  // Draws the control when the form paints, for controls without a window of their own.
+  virtual void paint(TCustomForm&, HDC) {}
+  // A notification from the control's window (a button's click).
+  virtual void command(TCustomForm&, int /*notification*/) {}
+  // Its platform window, if it has one, and whether it takes part in the tab order.
+  HWND handle = nullptr;
+  int tabOrder = -1;
+};
+
+class TCustomForm {
+ public:
+  TCustomForm();
+  virtual ~TCustomForm();
+  TCustomForm(const TCustomForm&) = delete;
+  TCustomForm& operator=(const TCustomForm&) = delete;
+
+  // The layout's properties.
+  std::string Name;
+  std::string Caption;
+  int Left = 0, Top = 0, Width = 320, Height = 240;
+  TFormBorderStyle BorderStyle = bsSizeable;
+  unsigned BorderIcons = biSystemMenu | biMinimize | biMaximize;
+  TWindowState WindowState = wsNormal;
+  TPosition Position = poDesigned;
+  TDefaultMonitor DefaultMonitor = dmActiveForm;
+  int PixelsPerInch = 0;
+  int TextHeight = 0;
+  bool AutoScroll = true;
+  TFont Font;
+  // The height of the default font, to tell whether the layout changed it.
+  static constexpr int defaultFontHeight = -11;
+  TModalResult ModalResult = mrNone;
+  std::function<void(TCustomForm& sender, bool& canClose)> OnCloseQuery;
+  std::function<void(TCustomForm& sender, TCloseAction& action)> OnClose;
+  int HelpContext = 0;
+  std::string HelpFile;
+  bool KeyPreview = false;
+
+  std::vector<std::unique_ptr<TControl>>& controls() { return controls_; }
+  TControl* findControl(std::string_view name) const;
+
+  // Reads the stored layout, scales it to the screen and creates the platform window,
+  // hidden, with its controls.
+  void load();
+  HWND handle() const noexcept { return window_.get(); }
+  HFONT fontHandle(const std::optional<TFont>& font) const;
+
+  bool visible() const noexcept;
+  void show();  // with the show command of its WindowState; placed on the first showing
+  void hide();
+  bool isModal() const noexcept { return modal_; }
+
+  // The window's answer to the control keys (Tab, arrows, Enter, Esc, accelerators) for a
+  // key message of one of its windows; true when it consumed the message.
+  virtual bool handleControlKey(MSG& message);
+
+ protected:
+  // Sets the layout's properties and adds its controls; called once by load().
+  virtual void loadLayout() {}
+  // The platform window class of the form's class.
+  virtual const wchar_t* className() const { return L"TCustomForm"; }
+  // The height of the text "0" in a font on the screen (measured; tests may stand in).
+  virtual int measureTextHeight(const TFont& font) const;
+  virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  friend TModalResult runModal(TCustomForm& form);
+  static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
+                                          LPARAM lParam);
+  void applyPosition();
+  void paintControls();
+  void focusFirstControl();
+
+  platform::UniqueWindow window_;
+  std::vector<std::unique_ptr<TControl>> controls_;
+  mutable std::vector<std::pair<std::optional<TFont>, platform::UniqueGdiObject>> fonts_;
+  platform::UniqueGdiObject background_;
+  HWND lastFocus_ = nullptr;
+  bool placed_ = false;
+  bool modal_ = false;
+};
+
+// Scales a freshly read layout: the font to the screen's density (if the layout changed
+// it), then every control by the ratio of the measured text height to the stored one.
+// `measureTextHeight` gives the height of "0" in a font on the screen.
+void scaleLoadedLayout(TCustomForm& form, int screenPixelsPerInch,
+                       const std::function<int(const TFont&)>& measureTextHeight);
+
+// The request that a window close (close box, Alt+F4, system menu, an exit button).
+void closeWindow(TCustomForm& form);
+// True when the window may close; asks its OnCloseQuery handler.
+bool queryClose(TCustomForm& form);
+// Shows the window modally, runs a nested message loop and returns its ModalResult.
+TModalResult runModal(TCustomForm& form);
+
+}  // namespace pumpcalc

@@ -1,0 +1,101 @@
+#include "platform/windows.h"
+
+#include <vector>
+
+#include "app/errors.h"
+#include "app/os_error.h"
+#include "core/float_unit.h"
+#include "platform/text_encoding.h"
+
+namespace pumpcalc::platform {
+
+HWND createWindow(const WindowSpec& spec) {
+  const std::wstring caption = toUtf16(spec.caption);
+  HWND window;
+  {
+    FloatUnitBracket bracket;
+    window = CreateWindowExW(spec.exStyle, spec.className, caption.c_str(), spec.style, spec.left,
+                             spec.top, spec.width, spec.height, spec.parent,
+                             reinterpret_cast<HMENU>(spec.controlId), programInstance(),
+                             spec.createParameter);
+  }
+  if (window == nullptr) raiseLastOSError();
+  return window;
+}
+
+void registerWindowClass(const wchar_t* className, WNDPROC procedure, UINT style, HICON icon,
+                         HCURSOR cursor, HBRUSH background) {
+  WNDCLASSW existing{};
+  if (GetClassInfoW(programInstance(), className, &existing)) return;
+  WNDCLASSW windowClass{};
+  windowClass.style = style;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = programInstance();
+  windowClass.hIcon = icon;
+  windowClass.hCursor = cursor;
+  windowClass.hbrBackground = background;
+  windowClass.lpszClassName = className;
+  if (RegisterClassW(&windowClass) == 0) throw Exception("Error creating window class");
+}
+
+std::string windowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  if (length <= 0) return {};
+  std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1);
+  const int copied = GetWindowTextW(window, text.data(), length + 1);
+  return toUtf8(std::wstring_view(text.data(), static_cast<std::size_t>(copied > 0 ? copied : 0)));
+}
+
+void setWindowText(HWND window, std::string_view text) {
+  SetWindowTextW(window, toUtf16(text).c_str());
+}
+
+HINSTANCE programInstance() noexcept { return GetModuleHandleW(nullptr); }
+
+int startupShowCommand() noexcept {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  return (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
+}
+
+int screenWidth() noexcept { return GetSystemMetrics(SM_CXSCREEN); }
+int screenHeight() noexcept { return GetSystemMetrics(SM_CYSCREEN); }
+
+int screenPixelsPerInch() noexcept {
+  ScreenDC screen;
+  return GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+HMONITOR monitorOf(HWND window) noexcept { return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST); }
+
+RECT monitorBoundsOf(HWND window) noexcept {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoW(monitorOf(window), &info);
+  return info.rcMonitor;
+}
+
+UniqueGdiObject createFont(int height, std::string_view faceName) {
+  LOGFONTW font{};
+  font.lfHeight = height;
+  font.lfCharSet = DEFAULT_CHARSET;
+  const std::wstring face = toUtf16(faceName);
+  face.copy(font.lfFaceName, LF_FACESIZE - 1);
+  HFONT handle = CreateFontIndirectW(&font);
+  if (handle == nullptr) raiseLastOSError();
+  return UniqueGdiObject(handle);
+}
+
+SIZE measureText(HFONT font, std::string_view text) {
+  ScreenDC screen;
+  SelectedObject selected(screen.get(), font);
+  const std::wstring wide = toUtf16(text);
+  SIZE extent{};
+  GetTextExtentPoint32W(screen.get(), wide.c_str(), static_cast<int>(wide.size()), &extent);
+  return extent;
+}
+
+int measureTextHeight(HFONT font) { return measureText(font, "0").cy; }
+
+}  // namespace pumpcalc::platform

@@ -1,0 +1,175 @@
+// The shell's window rules, in process, with real windows (Windows only).
+#ifdef _WIN32
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/application.h"
+#include "app/custom_form.h"
+#include "app/errors.h"
+#include "core/locale_numbers.h"
+
+namespace pumpcalc {
+namespace {
+
+class TButtonStub : public TControl {};
+
+class TTestForm : public TCustomForm {
+ public:
+  int measuredTextHeight = 13;
+  std::function<void(TTestForm&)> onPosted;  // runs when the loop dispatches WM_APP + 10
+
+ protected:
+  void loadLayout() override {
+    Caption = "Test";
+    Left = 293;
+    Top = 221;
+    Width = 377;
+    Height = 407;
+    PixelsPerInch = 96;
+    TextHeight = 13;
+    auto button = std::make_unique<TButtonStub>();
+    button->name = "Button1";
+    button->bounds = {208, 192, 81, 25};
+    button->font = TFont{"MS Sans Serif", -16};
+    controls().push_back(std::move(button));
+  }
+  const wchar_t* className() const override { return L"TTestForm"; }
+  int measureTextHeight(const TFont&) const override { return measuredTextHeight; }
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_APP + 10 && onPosted) onPosted(*this);
+    return TCustomForm::handleMessage(message, wParam, lParam);
+  }
+};
+
+// An application object for one test, as start-up makes it.
+class ShellTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    application_ = std::make_unique<TApplication>();
+    Application = application_.get();
+  }
+  void TearDown() override {
+    application_.reset();
+    Application = nullptr;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+
+  std::unique_ptr<TApplication> application_;
+};
+
+TEST_F(ShellTest, ControlsScaleByTheMeasuredTextHeightWhileTheWindowKeepsItsSize) {
+  for (int measured : {13, 16}) {
+    TTestForm form;
+    form.measuredTextHeight = measured;
+    form.load();
+    const Bounds& button = form.findControl("Button1")->bounds;
+    if (measured == 13) {
+      EXPECT_EQ(button.left, 208);
+      EXPECT_EQ(button.width, 81);
+    } else {
+      EXPECT_EQ(button.left, 256);
+      EXPECT_EQ(button.top, 236);
+      EXPECT_EQ(button.width, 100);
+      EXPECT_EQ(button.height, 31);
+    }
+    RECT outer{};
+    GetWindowRect(form.handle(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 377);
+    EXPECT_EQ(outer.bottom - outer.top, 407);
+  }
+}
+
+TEST_F(ShellTest, AScreenCentredWindowLargerThanTheScreenStartsAtTheTopLeft) {
+  TTestForm form;
+  form.load();
+  form.Position = poScreenCenter;
+  form.Width = GetSystemMetrics(SM_CXSCREEN) + 200;
+  form.Height = GetSystemMetrics(SM_CYSCREEN) + 100;
+  SetWindowPos(form.handle(), nullptr, 0, 0, form.Width, form.Height, SWP_NOMOVE | SWP_NOZORDER);
+  form.show();
+  EXPECT_EQ(form.Left, 0);
+  EXPECT_EQ(form.Top, 0);
+  EXPECT_EQ(form.Position, poDesigned);
+}
+
+TEST_F(ShellTest, TheApplicationWindowShowsOnlyWhileAWindowIsVisible) {
+  TTestForm* main = application_->createMainWindow<TTestForm>();
+  EXPECT_FALSE(IsWindowVisible(application_->applicationWindow()));
+  main->show();
+  EXPECT_TRUE(IsWindowVisible(application_->applicationWindow()));
+  EXPECT_EQ(GetWindow(main->handle(), GW_OWNER), application_->applicationWindow());
+  main->hide();
+  EXPECT_FALSE(IsWindowVisible(application_->applicationWindow()));
+}
+
+TEST_F(ShellTest, ClosingTheMainWindowAsksItsHandlerThenEndsTheLoop) {
+  TTestForm* main = application_->createMainWindow<TTestForm>();
+  int asked = 0;
+  bool allow = false;
+  main->OnCloseQuery = [&](TCustomForm&, bool& canClose) {
+    ++asked;
+    canClose = allow;
+  };
+  main->show();
+  SendMessageW(main->handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(main->visible());
+  MSG message;
+  EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+
+  allow = true;
+  // The taskbar button's Close reaches the main window through the application window.
+  SendMessageW(application_->applicationWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(asked, 2);
+  EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(ShellTest, AModalRunDisablesTheOtherWindowsAndRestoresThem) {
+  TTestForm* main = application_->createMainWindow<TTestForm>();
+  main->show();
+  SetActiveWindow(main->handle());
+  TTestForm* dialog = application_->createMainWindow<TTestForm>();
+  bool mainEnabledDuringRun = true;
+  dialog->onPosted = [&](TTestForm& self) {
+    mainEnabledDuringRun = IsWindowEnabled(main->handle()) != FALSE;
+    SendMessageW(self.handle(), WM_CLOSE, 0, 0);  // the close box
+  };
+  PostMessageW(dialog->handle(), WM_APP + 10, 0, 0);
+  EXPECT_EQ(runModal(*dialog), mrCancel);
+  EXPECT_FALSE(mainEnabledDuringRun);
+  EXPECT_TRUE(IsWindowEnabled(main->handle()));
+  EXPECT_FALSE(dialog->visible());
+  EXPECT_FALSE(dialog->isModal());
+  EXPECT_EQ(GetActiveWindow(), main->handle());
+
+  // A visible window cannot be made modal.
+  try {
+    runModal(*main);
+    ADD_FAILURE();
+  } catch (const Exception& error) {
+    EXPECT_EQ(error.message(), "Cannot make a visible window modal");
+  }
+}
+
+TEST_F(ShellTest, ASettingsChangeReloadsTheDecimalSeparator) {
+  wchar_t saved[8] = {};
+  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved, 8);
+  ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, L","));
+  SendMessageW(application_->applicationWindow(), WM_WININICHANGE, 0,
+               reinterpret_cast<LPARAM>(L"intl"));
+  EXPECT_EQ(DecimalSeparatorChar, ',');
+  SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved);
+  SendMessageW(application_->applicationWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_EQ(DecimalSeparatorChar, static_cast<char>(saved[0]));
+}
+
+TEST_F(ShellTest, TheTitleIsTheProgramFileName) {
+  EXPECT_EQ(application_->applicationTitle(), "app_tests");
+}
+
+}  // namespace
+}  // namespace pumpcalc
+#endif
