@@ -9,7 +9,6 @@ namespace pumpcalc {
 namespace {
 
 constexpr int maxDigits = 18;
-constexpr std::uint64_t tenToThe18 = 1'000'000'000'000'000'000u;
 
 // The integer value of a non-negative integral ExtendedReal below 2^64; 0 for anything
 // that is not such a value (only reachable through unsupported encodings).
@@ -17,14 +16,6 @@ std::uint64_t integerValue(ExtendedReal x) noexcept {
   const int shift = extendedExponentBias + 63 - x.biasedExponent();
   if (x.isNegative() || shift < 0 || shift > 63) return 0;
   return x.significand >> shift;
-}
-
-// Writes v < 10^18 as exactly 18 digits, with leading zeros.
-void writeEighteenDigits(std::uint64_t v, char* out) noexcept {
-  for (int i = maxDigits - 1; i >= 0; --i) {
-    out[i] = static_cast<char>('0' + v % 10);
-    v /= 10;
-  }
 }
 
 }  // namespace
@@ -36,7 +27,8 @@ DecimalDigits toDecimalDigits(ExtendedReal value, int precision) noexcept {
   if (biased == 0) return result;
   // 2. Infinities (an unset integer bit counts as one) and NaNs.
   if (biased == extendedMaxExponent) {
-    const bool infinity = value.significand == 0x8000000000000000u || (value.significand >> 63) == 0;
+    const bool infinity =
+        value.significand == 0x8000000000000000u || (value.significand >> 63) == 0;
     result.exponent = infinity ? DecimalDigits::infinityExponent : DecimalDigits::nanExponent;
     result.negative = infinity && value.isNegative();
     return result;
@@ -47,39 +39,50 @@ DecimalDigits toDecimalDigits(ExtendedReal value, int precision) noexcept {
 
   // 4-6. Scale to an integer of 18 digits; an estimate one too small gives 19 digits.
   ExtendedReal scaled = roundToInteger(scaleByPowerOfTen(absolute(value), maxDigits - exponent));
-  const ExtendedReal bound = extendedFromInt64(static_cast<std::int64_t>(tenToThe18));
-  if (compare(scaled, bound) >= 0) {
-    scaled = scaled / PowersOfTenLow[1];
+  if (compare(scaled, PowersOfTenLow[maxDigits]) >= 0) {
+    scaled = roundToInteger(scaled / PowersOfTenLow[1]);
     ++exponent;
   }
-  char digits[maxDigits];
-  writeEighteenDigits(integerValue(roundToInteger(scaled)), digits);
-
-  // 7. Round half-up on the digit string.
+  std::uint64_t v = integerValue(scaled);
+  static constexpr std::uint64_t powers[19] = {1,
+                                               10,
+                                               100,
+                                               1000,
+                                               10000,
+                                               100000,
+                                               1000000,
+                                               10000000,
+                                               100000000,
+                                               1000000000,
+                                               10000000000,
+                                               100000000000,
+                                               1000000000000,
+                                               10000000000000,
+                                               100000000000000,
+                                               1000000000000000,
+                                               10000000000000000,
+                                               100000000000000000,
+                                               1000000000000000000};
   int count = maxDigits;
-  bool carriedOut = false;
   if (precision < maxDigits) {
+    const std::uint64_t unit = powers[maxDigits - precision];
+    v = (v + unit / 2) / unit;  // half-up on the 18-digit string
     count = precision;
-    if (digits[precision] >= '5') {
-      while (count > 0 && digits[count - 1] == '9') --count;
-      if (count == 0) {
-        digits[0] = '1';
-        count = 1;
-        ++exponent;
-        carriedOut = true;
-      } else {
-        ++digits[count - 1];
-      }
+    if (v == powers[precision]) {
+      v = 1;
+      count = 1;
+      ++exponent;
     }
   }
-  // 8. Drop trailing zeros (a carry leaves none).
-  if (!carriedOut) {
-    while (count > 0 && digits[count - 1] == '0') --count;
+  while (count > 0 && v % 10 == 0) {
+    v /= 10;
+    --count;
   }
-  // No digits left means no value: only unsupported encodings get here. Show it as zero.
   if (count == 0) return result;
-
-  std::memcpy(result.digits, digits, static_cast<std::size_t>(count));
+  for (int i = count - 1; i >= 0; --i) {
+    result.digits[i] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  }
   result.digits[count] = '\0';
   result.exponent = static_cast<std::int16_t>(exponent);
   result.negative = value.isNegative();

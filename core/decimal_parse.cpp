@@ -23,10 +23,9 @@ constexpr ExtendedReal digitValue(int d) noexcept {
   return ExtendedReal::fromBits(false, static_cast<std::uint16_t>(extendedExponentBias + top),
                                 static_cast<std::uint64_t>(d) << (63 - top));
 }
-constexpr ExtendedReal digitValues[10] = {digitValue(0), digitValue(1), digitValue(2),
-                                          digitValue(3), digitValue(4), digitValue(5),
-                                          digitValue(6), digitValue(7), digitValue(8),
-                                          digitValue(9)};
+constexpr ExtendedReal digitValues[10] = {
+    digitValue(0), digitValue(1), digitValue(2), digitValue(3), digitValue(4),
+    digitValue(5), digitValue(6), digitValue(7), digitValue(8), digitValue(9)};
 
 // Reads the text; the float unit is already under ConversionControlWord.
 bool convert(std::string_view text, char separator, ExtendedReal& value) noexcept {
@@ -43,21 +42,34 @@ bool convert(std::string_view text, char separator, ExtendedReal& value) noexcep
   const char* const mantissaStart = p;
 
   ExtendedReal accumulator{};
-  while (p != end && isDigit(*p)) {
+  // While the digits' value stays below 2^63, every acc × 10 + d is exact, so an integer
+  // gives the same bits as the rounded sequence at a fraction of the cost.
+  std::uint64_t exact = 0;
+  bool inInteger = true;
+  auto addDigit = [&](int d) {
+    if (inInteger) {
+      if (exact <= (0x7FFFFFFFFFFFFFFFull - 9) / 10) {
+        exact = exact * 10 + static_cast<std::uint64_t>(d);
+        return;
+      }
+      accumulator = extendedFromInt64(static_cast<std::int64_t>(exact));
+      inInteger = false;
+    }
     accumulator = accumulator * ten;
-    accumulator = accumulator + digitValues[*p++ - '0'];
-  }
+    accumulator = accumulator + digitValues[d];
+  };
+  while (p != end && isDigit(*p)) addDigit(*p++ - '0');
   // n is the decimal exponent; fraction digits are counted in 64 bits and n is clamped
   // later, so that no text, however long, can overflow it.
   std::int64_t n = 0;
   if (p != end && *p == separator) {
     ++p;
     while (p != end && isDigit(*p)) {
-      accumulator = accumulator * ten;
-      accumulator = accumulator + digitValues[*p++ - '0'];
+      addDigit(*p++ - '0');
       --n;
     }
   }
+  if (inInteger) accumulator = extendedFromInt64(static_cast<std::int64_t>(exact));
   if (p == mantissaStart) return false;
 
   if (p != end && (*p & ~0x20) == 'E') {

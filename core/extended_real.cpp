@@ -128,8 +128,47 @@ std::uint64_t packBinary64(const Rounded& r) {
   return sign | (biased << 52) | (sig & 0x000F'FFFF'FFFF'FFFFu);
 }
 
+// (remainder × 2^64) ÷ d with remainder < d: the quotient fits 64 bits, so one DIV does it.
+std::uint64_t divideStep(u128& remainder, std::uint64_t d) {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  std::uint64_t q, r;
+  __asm__("divq %4"
+          : "=a"(q), "=d"(r)
+          : "a"(std::uint64_t{0}), "d"(static_cast<std::uint64_t>(remainder)), "rm"(d));
+  remainder = r;
+  return q;
+#else
+  const u128 n = remainder << 64;
+  remainder = n % d;
+  return static_cast<std::uint64_t>(n / d);
+#endif
+}
+
 ExtendedReal roundPackExtended(bool sign, std::int32_t exp, u128 sig) {
+  // Fast path: a normal result that neither underflows nor can overflow after rounding.
+  if (exp >= extendedFormat.minExp && exp < extendedFormat.maxExp) {
+    auto high = static_cast<std::uint64_t>(sig >> 64);
+    const auto low = static_cast<std::uint64_t>(sig);
+    if (low != 0) {
+      raiseFloatFlags(flagPrecision);
+      constexpr std::uint64_t halfway = 1ull << 63;
+      if (low > halfway || (low == halfway && (high & 1) != 0)) {
+        if (++high == 0) {
+          high = integerBit;
+          ++exp;
+        }
+      }
+    }
+    return ExtendedReal::fromBits(sign, static_cast<std::uint16_t>(exp + extendedExponentBias),
+                                  high);
+  }
   return packExtended(roundPack(extendedFormat, sign, exp, sig));
+}
+
+// Normal encodings: exponent 1..0x7FFE with the integer bit set.
+bool isPlainNormal(ExtendedReal a) {
+  return static_cast<std::uint16_t>(a.biasedExponent() - 1) < extendedMaxExponent - 1 &&
+         (a.significand >> 63) != 0;
 }
 
 ExtendedReal invalid() {
@@ -170,6 +209,8 @@ ExtendedReal addOrSubtract(ExtendedReal a, ExtendedReal b, bool negateB) {
 
 }  // namespace
 
+ExtendedReal divideNormals(ExtendedReal a, ExtendedReal b) noexcept;
+
 ExtendedReal operator+(ExtendedReal a, ExtendedReal b) noexcept {
   return addOrSubtract(a, b, false);
 }
@@ -180,6 +221,15 @@ ExtendedReal operator-(ExtendedReal a, ExtendedReal b) noexcept {
 }
 
 ExtendedReal operator*(ExtendedReal a, ExtendedReal b) noexcept {
+  if (isPlainNormal(a) && isPlainNormal(b)) {
+    u128 product = u128{a.significand} * b.significand;
+    std::int32_t exp = a.biasedExponent() + b.biasedExponent() - 2 * extendedExponentBias + 1;
+    if ((product >> 127) == 0) {
+      product <<= 1;
+      --exp;
+    }
+    return roundPackExtended(a.isNegative() != b.isNegative(), exp, product);
+  }
   const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
   if (const auto nan = x87rules::propagateNaN(a, ea, b, eb)) {
     raiseFloatFlags(nan->flags);
@@ -207,6 +257,7 @@ ExtendedReal operator*(ExtendedReal a, ExtendedReal b) noexcept {
 }
 
 ExtendedReal operator/(ExtendedReal a, ExtendedReal b) noexcept {
+  if (isPlainNormal(a) && isPlainNormal(b)) return divideNormals(a, b);
   const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
   if (const auto nan = x87rules::propagateNaN(a, ea, b, eb)) {
     raiseFloatFlags(nan->flags);
@@ -224,17 +275,20 @@ ExtendedReal operator/(ExtendedReal a, ExtendedReal b) noexcept {
   if (ea == Encoding::infinity || eb == Encoding::zero) return infinity(sign);
   if (ea == Encoding::zero || eb == Encoding::infinity) return zero(sign);
 
+  return divideNormals(a, b);
+}
+
+ExtendedReal divideNormals(ExtendedReal a, ExtendedReal b) noexcept {
+  const bool sign = a.isNegative() != b.isNegative();
   const Unpacked x = unpack(a), y = unpack(b);
   // Long division, 64 quotient bits at a time: an integer part q0 (0 or 1), then 128 bits of
   // fraction, then the remainder as the sticky bit. That is at least 127 significant bits,
   // plenty for a 64-bit significand and its rounding bit.
   const std::uint64_t q0 = x.sig >= y.sig ? 1 : 0;
   u128 remainder = x.sig - (q0 != 0 ? y.sig : 0);
-  const u128 q1 = (remainder << 64) / y.sig;
-  remainder = (remainder << 64) % y.sig;
-  const u128 q2 = (remainder << 64) / y.sig;
-  remainder = (remainder << 64) % y.sig;
-  const u128 fraction = (q1 << 64) | q2;
+  const std::uint64_t q1 = divideStep(remainder, y.sig);
+  const std::uint64_t q2 = divideStep(remainder, y.sig);
+  const u128 fraction = (u128{q1} << 64) | q2;
   const std::uint64_t sticky = remainder != 0 ? 1 : 0;
   if (q0 != 0) {
     const u128 quotient = (u128{1} << 127) | (fraction >> 1) | (fraction & 1) | sticky;
@@ -254,6 +308,24 @@ ExtendedReal extendedFromInt64(std::int64_t value) noexcept {
 }
 
 ExtendedReal roundToInteger(ExtendedReal a) noexcept {
+  if (isPlainNormal(a)) {
+    const int e = a.biasedExponent() - extendedExponentBias;
+    if (e >= 63) return a;  // already an integer
+    if (e >= 0) {
+      const int shift = 63 - e;
+      const std::uint64_t fraction = a.significand & ((1ull << shift) - 1);
+      std::uint64_t integer = a.significand >> shift;
+      if (fraction != 0) {
+        raiseFloatFlags(flagPrecision);
+        const std::uint64_t half = 1ull << (shift - 1);
+        if (fraction > half || (fraction == half && (integer & 1) != 0)) ++integer;
+      }
+      const int lz = std::countl_zero(integer);
+      return ExtendedReal::fromBits(a.isNegative(),
+                                    static_cast<std::uint16_t>(63 - lz + extendedExponentBias),
+                                    integer << lz);
+    }
+  }
   const Encoding e = x87rules::classify(a);
   if (const auto nan = x87rules::propagateNaN(a, e)) {
     raiseFloatFlags(nan->flags);
