@@ -106,6 +106,8 @@ class TCustomForm {
   void show();  // with the show command of its WindowState; placed on the first showing
   void hide();
   bool isModal() const noexcept { return modal_; }
+  // How far the client area is scrolled: controls drawn by the form subtract it.
+  POINT scrollOffset() const noexcept { return {scroll_[0], scroll_[1]}; }
 
   // The window's answer to the control keys (Tab, arrows, Enter, Esc, accelerators) for a
   // key message of one of its windows; true when it consumed the message.
@@ -127,12 +129,15 @@ class TCustomForm {
   void applyPosition();
   void paintControls();
   void focusFirstControl();
+  void updateScrollBars();
+  void scroll(int bar, WPARAM request);
 
   platform::UniqueWindow window_;
   std::vector<std::unique_ptr<TControl>> controls_;
   mutable std::vector<std::pair<std::optional<TFont>, platform::UniqueGdiObject>> fonts_;
   platform::UniqueGdiObject background_;
   HWND lastFocus_ = nullptr;
+  int scroll_[2] = {0, 0};  // horizontal, vertical
   bool placed_ = false;
   bool modal_ = false;
 };

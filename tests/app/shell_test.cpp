@@ -82,6 +82,23 @@ TEST_F(ShellTest, ControlsScaleByTheMeasuredTextHeightWhileTheWindowKeepsItsSize
   }
 }
 
+TEST_F(ShellTest, ScrollBarsAppearWhereTheControlsNoLongerFit) {
+  TTestForm form;
+  form.load();
+  const auto hasScrollBar = [&](LONG style) {
+    return (GetWindowLongW(form.handle(), GWL_STYLE) & style) != 0;
+  };
+  EXPECT_FALSE(hasScrollBar(WS_HSCROLL));
+  EXPECT_FALSE(hasScrollBar(WS_VSCROLL));
+  form.findControl("Button1")->bounds = {500, 600, 81, 25};
+  SetWindowPos(form.handle(), nullptr, 0, 0, 377, 407, SWP_NOMOVE | SWP_NOZORDER);
+  SendMessageW(form.handle(), WM_SIZE, SIZE_RESTORED, 0);
+  EXPECT_TRUE(hasScrollBar(WS_HSCROLL));
+  EXPECT_TRUE(hasScrollBar(WS_VSCROLL));
+  SendMessageW(form.handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_GT(form.scrollOffset().y, 0);
+}
+
 TEST_F(ShellTest, AScreenCentredWindowLargerThanTheScreenStartsAtTheTopLeft) {
   TTestForm form;
   form.load();
