@@ -132,7 +132,10 @@ void TCustomForm::load() {
     }
   }
   SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle(std::nullopt)), FALSE);
-  for (const auto& control : controls_) control->createHandle(*this);
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    controls_[i]->id = firstControlId + static_cast<int>(i);
+    controls_[i]->createHandle(*this);
+  }
   updateScrollBars();
 }
 
@@ -269,11 +272,19 @@ LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return queryClose(*this) ? TRUE : FALSE;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) {
-        // Back to the control that had the focus, or the first one in tab order.
+        // Back to the control that had the focus, or the first one in tab order, unless
+        // the focus is already inside the window.
+        HWND focus = GetFocus();
+        if (focus != nullptr && GetAncestor(focus, GA_ROOT) == window) return 0;
         if (lastFocus_ != nullptr && IsWindow(lastFocus_)) {
           SetFocus(lastFocus_);
         } else {
           focusFirstControl();
+        }
+        // An edit box that gets the focus this way shows its whole text selected.
+        focus = GetFocus();
+        if (focus != nullptr && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)) {
+          SendMessageW(focus, EM_SETSEL, 0, -1);
         }
         return 0;
       }

@@ -59,8 +59,10 @@ class TControl {
   virtual void paint(TCustomForm&, HDC) {}
   // A notification from the control's window (a button's click).
   virtual void command(TCustomForm&, int /*notification*/) {}
-  // Its platform window, if it has one, and whether it takes part in the tab order.
+  // Its platform window, if it has one, its identifier there, and its place in the tab
+  // order (-1: none).
   HWND handle = nullptr;
+  int id = 0;
   int tabOrder = -1;
 };
 

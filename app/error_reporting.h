@@ -6,11 +6,20 @@
 namespace pumpcalc {
 
 // Shows the error being handled (call it in a catch block) and returns; raises nothing.
+// An error of the Exception family shows its message in a box owned by the application
+// window, captioned with the title; any other raised value shows the fallback text in an
+// "Application Error" box. The program goes on either way.
 void reportError() noexcept;
 
 // The text of the box for an error message: a "." is appended when the last character
-// compares greater than "." (a non-ASCII last character always gets one).
+// compares greater than "." (a character of more than one byte always does).
 std::string errorBoxText(const std::string& message);
+
+// A message box owned by the application window, centred on the active window's monitor,
+// with every other window of the program disabled while it shows; everything is restored
+// afterwards, also when showing fails. Returns the system's answer.
+int showApplicationMessageBox(const std::string& text, const std::string& caption,
+                              unsigned flags);
 
 // Runs one step inside an error net: an error that escapes it is reported, and the
 // program goes on.

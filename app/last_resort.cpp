@@ -16,7 +16,8 @@ namespace {
 constexpr std::size_t fallbackTextLimit = 1023;
 constexpr std::uintptr_t codeSectionOffset = 0x1000;
 
-// The readable name of the type of the exception being handled.
+}  // namespace
+
 std::string currentExceptionTypeName() {
   const std::type_info* type = abi::__cxa_current_exception_type();
   if (type == nullptr) return "unknown";
@@ -25,8 +26,6 @@ std::string currentExceptionTypeName() {
       abi::__cxa_demangle(type->name(), nullptr, nullptr, &status), &std::free);
   return status == 0 && readable ? std::string(readable.get()) : std::string(type->name());
 }
-
-}  // namespace
 
 std::string formatFallbackText(const Exception* error, const char* className,
                                std::uintptr_t address) {

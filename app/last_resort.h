@@ -25,6 +25,9 @@ std::string formatFallbackText(const Exception* error, const char* className,
 // when no hook is installed, ends the program with runtime error 217.
 [[noreturn]] void handleEscapedError();
 
+// The readable name of the type of the exception being handled (in a catch block).
+std::string currentExceptionTypeName();
+
 // Shows the last-resort text to the user. The window program shows it in a box.
 void showLastResortText(const std::string& text);
 

@@ -6,14 +6,15 @@
 #include "app/error_mapping.h"
 #include "app/last_resort.h"
 #include "core/float_unit.h"
+#include "platform/text_encoding.h"
 
 namespace pumpcalc {
 
-// Until the window program's box exists, the text goes to standard error, unchanged.
+// The last-resort box: no owner, "Application Error", an OK button and the stop icon,
+// task-modal.
 void showLastResortText(const std::string& text) {
-  DWORD written = 0;
-  WriteFile(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written,
-            nullptr);
+  MessageBoxW(nullptr, platform::toUtf16(text).c_str(),
+              platform::toUtf16(loadResString(sApplicationErrorCaption)).c_str(), 0x2010);
 }
 
 namespace platform {

@@ -1,14 +1,37 @@
 // A program that starts up as pumpcalc.exe does and then fails in the way its argument
-// names, so that the tests can watch the last-resort path end it.
-#include <cstdio>
+// names, so that the end-to-end tests can watch the error reporting as a user sees it.
 #include <cstring>
 #include <stdexcept>
 
+#include "app/application.h"
+#include "app/error_mapping.h"
 #include "app/errors.h"
 #include "app/program.h"
 #include "core/pump_power.h"
 
+namespace pumpcalc {
 namespace {
+
+// Messages that the tests post to the probe's window: each makes its handler fail.
+constexpr UINT failWithZeroDivide = WM_APP + 1;
+constexpr UINT failWithForeignValue = WM_APP + 2;
+
+class TProbeForm : public TCustomForm {
+ protected:
+  void loadLayout() override {
+    Caption = "Probe";
+    Left = 100;
+    Top = 100;
+    Width = 300;
+    Height = 200;
+  }
+  const wchar_t* className() const override { return L"TProbeForm"; }
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == failWithZeroDivide) calculatePumpPower("1", "1", "0");
+    if (message == failWithForeignValue) throw std::runtime_error("not ours");
+    return TCustomForm::handleMessage(message, wParam, lParam);
+  }
+};
 
 volatile int* volatile nowhere = nullptr;
 volatile int depthLimit = -1;  // never reached: the recursion ends in a stack overflow
@@ -20,16 +43,26 @@ int recurse(int depth) {
   return recurse(depth + 1) + frame[0];
 }
 
+void fail(const char* mode) {
+  if (std::strcmp(mode, "read-null") == 0) depthLimit = *nowhere;
+  if (std::strcmp(mode, "write-null") == 0) *nowhere = 1;
+  if (std::strcmp(mode, "stack-overflow") == 0) depthLimit = recurse(0);
+  if (std::strcmp(mode, "zero-divide") == 0) calculatePumpPower("1", "1", "0");
+  if (std::strcmp(mode, "foreign") == 0) throw std::runtime_error("not ours");
+  if (std::strcmp(mode, "without-hooks") == 0) {
+    removeErrorHooks();
+    throw Exception("too late");
+  }
+  if (std::strcmp(mode, "window") == 0) {
+    Application->createMainWindow<TProbeForm>();
+    Application->runEventLoop();
+  }
+}
+
 }  // namespace
+}  // namespace pumpcalc
 
 int main(int argc, char** argv) {
   const char* mode = argc > 1 ? argv[1] : "";
-  return pumpcalc::runProgram([mode] {
-    if (std::strcmp(mode, "read-null") == 0) std::printf("%d", *nowhere);
-    if (std::strcmp(mode, "write-null") == 0) *nowhere = 1;
-    if (std::strcmp(mode, "stack-overflow") == 0) std::printf("%d", recurse(0));
-    if (std::strcmp(mode, "zero-divide") == 0) pumpcalc::calculatePumpPower("1", "1", "0");
-    if (std::strcmp(mode, "convert") == 0) pumpcalc::calculatePumpPower("abc", "1", "1");
-    if (std::strcmp(mode, "foreign") == 0) throw std::runtime_error("not ours");
-  });
+  return pumpcalc::runProgram([mode] { pumpcalc::fail(mode); });
 }

@@ -1,0 +1,243 @@
+// The window program and the error reporting as a user meets them: started, shown,
+// minimised, closed in every way, and failing in every way, driven from outside.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/e2e/driver.h"
+
+namespace pumpcalc::e2e {
+namespace {
+
+constexpr int timeout = 15000;
+
+struct Started {
+  LaunchedProgram program;
+  HWND applicationWindow;
+  HWND mainWindow;
+};
+
+// Starts a copy of pumpcalc.exe (under another file name when given) and waits for its
+// windows.
+Started startPumpcalc(int showCommand = kNoShowCommand, const std::wstring& fileName = {}) {
+  std::wstring path = programBesideThisOne(L"pumpcalc.exe");
+  if (!fileName.empty()) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"pumpcalc-e2e\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring copy = folder + fileName;
+    EXPECT_TRUE(CopyFileW(path.c_str(), copy.c_str(), FALSE)) << GetLastError();
+    path = copy;
+  }
+  LaunchedProgram program = launch(path, showCommand);
+  HWND app = waitForTopLevelWindow(program.processId(), withClass(L"TApplication"), timeout);
+  HWND main = waitForTopLevelWindow(program.processId(), withClass(L"TForm1"), timeout);
+  return {std::move(program), app, main};
+}
+
+void expectExitCode(const LaunchedProgram& program, DWORD expected) {
+  const auto code = program.waitForExit(timeout);
+  ASSERT_TRUE(code.has_value()) << "the program did not end";
+  EXPECT_EQ(*code, expected);
+}
+
+struct Box {
+  HWND handle = nullptr;
+  std::wstring caption, text;
+};
+
+Box waitForMessageBox(const LaunchedProgram& program) {
+  Box box;
+  box.handle = waitForTopLevelWindow(
+      program.processId(),
+      [](const WindowInfo& w) { return w.visible && w.className == L"#32770"; }, timeout);
+  if (box.handle != nullptr) {
+    box.caption = windowText(box.handle);
+    box.text = windowText(dialogItem(box.handle, 0xFFFF));
+  }
+  return box;
+}
+
+void pressOk(const Box& box) { clickButton(dialogItem(box.handle, IDOK)); }
+
+TEST(PumpcalcWindow, OpensAtItsPlaceOwnedByTheTaskbarWindowAndEndsWithZero) {
+  Started started = startPumpcalc();
+  ASSERT_NE(started.mainWindow, nullptr);
+  ASSERT_TRUE(waitUntil([&] { return isVisible(started.mainWindow); }, timeout));
+  const WindowInfo main = describeWindow(started.mainWindow);
+  EXPECT_EQ(main.caption, L"Form1");
+  EXPECT_EQ(main.rect.left, 293);
+  EXPECT_EQ(main.rect.top, 221);
+  EXPECT_EQ(main.rect.right - main.rect.left, 377);
+  EXPECT_EQ(main.rect.bottom - main.rect.top, 407);
+  EXPECT_EQ(main.owner, started.applicationWindow);
+  // The taskbar button belongs to the visible, unowned application window and its title.
+  const WindowInfo app = describeWindow(started.applicationWindow);
+  EXPECT_TRUE(app.visible);
+  EXPECT_EQ(app.owner, nullptr);
+  EXPECT_EQ(app.caption, L"pumpcalc");
+  EXPECT_EQ(app.style & 0xFFFF0000, 0x84CA0000 | WS_VISIBLE);
+
+  postClose(started.mainWindow);
+  expectExitCode(started.program, 0);
+}
+
+TEST(PumpcalcWindow, TheTitleComesFromTheProgramFileName) {
+  for (const auto& [fileName, title] :
+       {std::pair{L"PUMPCALC.EXE", L"Pumpcalc"}, std::pair{L"Pump.Calc.exe", L"Pump"}}) {
+    Started started = startPumpcalc(kNoShowCommand, fileName);
+    ASSERT_NE(started.applicationWindow, nullptr);
+    EXPECT_EQ(windowText(started.applicationWindow), title);
+    EXPECT_EQ(windowText(started.mainWindow), L"Form1");
+    // Close on the taskbar button's menu.
+    sysCommand(started.applicationWindow, SC_CLOSE);
+    expectExitCode(started.program, 0);
+  }
+}
+
+TEST(PumpcalcWindow, FollowsTheLaunchersShowCommand) {
+  {
+    Started maximised = startPumpcalc(SW_SHOWMAXIMIZED);
+    ASSERT_TRUE(waitUntil([&] { return isZoomed(maximised.mainWindow); }, timeout));
+    postClose(maximised.mainWindow);
+    expectExitCode(maximised.program, 0);
+  }
+  {
+    // Minimised without activation: only the taskbar button; restoring shows the window
+    // in its normal state.
+    Started minimised = startPumpcalc(SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(waitUntil([&] { return isIconic(minimised.applicationWindow); }, timeout));
+    EXPECT_FALSE(isVisible(minimised.mainWindow));
+    sysCommand(minimised.applicationWindow, SC_RESTORE);
+    ASSERT_TRUE(waitUntil([&] { return isVisible(minimised.mainWindow); }, timeout));
+    EXPECT_FALSE(isZoomed(minimised.mainWindow));
+    EXPECT_FALSE(isIconic(minimised.mainWindow));
+    EXPECT_EQ(windowRect(minimised.mainWindow).left, 293);
+    postClose(minimised.mainWindow);
+    expectExitCode(minimised.program, 0);
+  }
+  {
+    Started other = startPumpcalc(SW_SHOWMINIMIZED);
+    ASSERT_TRUE(waitUntil([&] { return isVisible(other.mainWindow); }, timeout));
+    EXPECT_FALSE(isIconic(other.mainWindow));
+    EXPECT_EQ(windowRect(other.mainWindow).left, 293);
+    EXPECT_EQ(windowRect(other.mainWindow).top, 221);
+    postClose(other.mainWindow);
+    expectExitCode(other.program, 0);
+  }
+}
+
+TEST(PumpcalcWindow, EveryWayOfClosingEndsTheProgram) {
+  {
+    Started started = startPumpcalc();
+    sysCommand(started.mainWindow, SC_CLOSE);  // the system menu's Close, the close box
+    expectExitCode(started.program, 0);
+  }
+  {
+    Started started = startPumpcalc();
+    ASSERT_TRUE(bringToFront(started.mainWindow));
+    pressKey(VK_F4, kAlt);
+    expectExitCode(started.program, 0);
+  }
+}
+
+TEST(PumpcalcWindow, MinimisingGoesThroughTheTaskbarButton) {
+  Started started = startPumpcalc();
+  ASSERT_TRUE(waitUntil([&] { return isVisible(started.mainWindow); }, timeout));
+  sysCommand(started.mainWindow, SC_MINIMIZE);
+  ASSERT_TRUE(waitUntil([&] { return isIconic(started.applicationWindow); }, timeout));
+  EXPECT_FALSE(isVisible(started.mainWindow));
+  sysCommand(started.applicationWindow, SC_RESTORE);
+  ASSERT_TRUE(waitUntil([&] { return isVisible(started.mainWindow); }, timeout));
+  EXPECT_FALSE(isIconic(started.applicationWindow));
+  postClose(started.mainWindow);
+  expectExitCode(started.program, 0);
+}
+
+// The error reporting, with a probe program that fails on request.
+LaunchedProgram startProbe(const wchar_t* mode) {
+  return launch(programBesideThisOne(L"fault_probe.exe"), kNoShowCommand, {}, mode);
+}
+
+TEST(ErrorReporting, AnErrorInAHandlerIsShownAndTheProgramGoesOn) {
+  LaunchedProgram probe = startProbe(L"window");
+  HWND window = waitForTopLevelWindow(probe.processId(), withClass(L"TProbeForm"), timeout);
+  ASSERT_NE(window, nullptr);
+
+  PostMessageW(window, WM_APP + 1, 0, 0);
+  Box box = waitForMessageBox(probe);
+  ASSERT_NE(box.handle, nullptr);
+  EXPECT_EQ(box.caption, L"fault_probe");
+  EXPECT_EQ(box.text, L"Floating point division by zero.");
+  // While the box shows, the program's window takes no input.
+  EXPECT_FALSE(isEnabled(window));
+  pressOk(box);
+  ASSERT_TRUE(waitUntil([&] { return isEnabled(window); }, timeout));
+
+  // A raised value outside the error family: the fallback text, and still the program
+  // goes on.
+  PostMessageW(window, WM_APP + 2, 0, 0);
+  box = waitForMessageBox(probe);
+  ASSERT_NE(box.handle, nullptr);
+  EXPECT_EQ(box.caption, L"Application Error");
+  EXPECT_EQ(
+      box.text.rfind(L"Exception std::runtime_error in module fault_probe.exe at 00000000.", 0), 0u)
+      << std::string(box.text.begin(), box.text.end());
+  pressOk(box);
+  ASSERT_TRUE(waitUntil([&] { return isEnabled(window); }, timeout));
+
+  postClose(window);
+  expectExitCode(probe, 0);
+}
+
+struct LastResortCase {
+  const wchar_t* mode;
+  std::wstring firstLineStart;
+  std::wstring secondLine;
+};
+
+TEST(ErrorReporting, AnErrorOutsideEveryNetShowsTheLastResortBoxAndEndsWithOne) {
+  const LastResortCase cases[] = {
+      {L"read-null", L"Exception EAccessViolation in module fault_probe.exe at ",
+       L"Read of address 00000000."},
+      {L"write-null", L"Exception EAccessViolation in module fault_probe.exe at ",
+       L"Write of address 00000000."},
+      {L"stack-overflow", L"Exception EStackOverflow in module fault_probe.exe at ",
+       L"Stack overflow."},
+      {L"zero-divide", L"Exception EZeroDivide in module fault_probe.exe at ",
+       L"Floating point division by zero."},
+      {L"foreign", L"Exception std::runtime_error in module fault_probe.exe at 00000000.", L""},
+  };
+  for (const LastResortCase& c : cases) {
+    LaunchedProgram probe = startProbe(c.mode);
+    Box box = waitForMessageBox(probe);
+    ASSERT_NE(box.handle, nullptr) << "no box for " << std::string(c.mode, c.mode + wcslen(c.mode));
+    EXPECT_EQ(box.caption, L"Application Error");
+    EXPECT_EQ(box.text.rfind(c.firstLineStart, 0), 0u)
+        << std::string(box.text.begin(), box.text.end());
+    const std::size_t lineBreak = box.text.find(L"\r\n");
+    ASSERT_NE(lineBreak, std::wstring::npos);
+    const std::wstring second = box.text.substr(lineBreak + 2);
+    EXPECT_TRUE(
+        second.size() >= c.secondLine.size() &&
+        second.compare(second.size() - c.secondLine.size() - (second.ends_with(L"\r\n") ? 2 : 0),
+                       c.secondLine.size(), c.secondLine) == 0)
+        << std::string(box.text.begin(), box.text.end());
+    pressOk(box);
+    expectExitCode(probe, 1);
+  }
+}
+
+TEST(ErrorReporting, WithoutTheHooksAnErrorEndsTheProgramWithARuntimeError) {
+  LaunchedProgram probe = startProbe(L"without-hooks");
+  Box box = waitForMessageBox(probe);
+  ASSERT_NE(box.handle, nullptr);
+  EXPECT_EQ(box.caption, L"Error");
+  EXPECT_EQ(box.text.rfind(L"Runtime error 217 at ", 0), 0u);
+  pressOk(box);
+  expectExitCode(probe, 217);
+}
+
+}  // namespace
+}  // namespace pumpcalc::e2e

@@ -1,0 +1,64 @@
+#include "ui/controls.h"
+
+#include "platform/text_encoding.h"
+
+namespace pumpcalc {
+namespace {
+
+HWND createChild(TCustomForm& form, const TControl& control, const wchar_t* className,
+                 DWORD style, DWORD exStyle) {
+  const POINT scrolled = form.scrollOffset();
+  platform::WindowSpec spec;
+  spec.className = className;
+  spec.caption = control.caption;
+  spec.style = WS_CHILD | WS_VISIBLE | style;
+  spec.exStyle = exStyle;
+  spec.left = control.bounds.left - scrolled.x;
+  spec.top = control.bounds.top - scrolled.y;
+  spec.width = control.bounds.width;
+  spec.height = control.bounds.height;
+  spec.parent = form.handle();
+  spec.controlId = static_cast<UINT_PTR>(control.id);
+  HWND window = platform::createWindow(spec);
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(form.fontHandle(control.font)), FALSE);
+  return window;
+}
+
+}  // namespace
+
+void TLabel::createHandle(TCustomForm& form) {
+  const SIZE extent = platform::measureText(form.fontHandle(font), caption);
+  bounds.width = extent.cx;
+  bounds.height = extent.cy;
+}
+
+void TLabel::paint(TCustomForm& form, HDC dc) {
+  const POINT scrolled = form.scrollOffset();
+  platform::SelectedObject selected(dc, form.fontHandle(font));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  RECT place{bounds.left - scrolled.x, bounds.top - scrolled.y,
+             bounds.left + bounds.width - scrolled.x, bounds.top + bounds.height - scrolled.y};
+  const std::wstring text = platform::toUtf16(caption);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place,
+            DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOCLIP);
+}
+
+void TEdit::createHandle(TCustomForm& form) {
+  handle = createChild(form, *this, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE);
+  SendMessageW(handle, EM_LIMITTEXT, 0, 0);  // no limit
+}
+
+std::string TEdit::text() const { return platform::windowText(handle); }
+
+void TEdit::setText(std::string_view text) { platform::setWindowText(handle, text); }
+
+void TButton::createHandle(TCustomForm& form) {
+  handle = createChild(form, *this, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER, 0);
+}
+
+void TButton::command(TCustomForm&, int notification) {
+  if (notification == BN_CLICKED && onClick) onClick();
+}
+
+}  // namespace pumpcalc
