@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/e2e/driver.h"
+#include "tests/e2e/message_boxes.h"
 
 namespace pumpcalc::e2e {
 namespace {
@@ -41,25 +42,6 @@ void expectExitCode(const LaunchedProgram& program, DWORD expected) {
   ASSERT_TRUE(code.has_value()) << "the program did not end";
   EXPECT_EQ(*code, expected);
 }
-
-struct Box {
-  HWND handle = nullptr;
-  std::wstring caption, text;
-};
-
-Box waitForMessageBox(const LaunchedProgram& program) {
-  Box box;
-  box.handle = waitForTopLevelWindow(
-      program.processId(),
-      [](const WindowInfo& w) { return w.visible && w.className == L"#32770"; }, timeout);
-  if (box.handle != nullptr) {
-    box.caption = windowText(box.handle);
-    box.text = windowText(dialogItem(box.handle, 0xFFFF));
-  }
-  return box;
-}
-
-void pressOk(const Box& box) { clickButton(dialogItem(box.handle, IDOK)); }
 
 TEST(PumpcalcWindow, OpensAtItsPlaceOwnedByTheTaskbarWindowAndEndsWithZero) {
   Started started = startPumpcalc();
@@ -150,7 +132,7 @@ TEST(PumpcalcWindow, MinimisingGoesThroughTheTaskbarButton) {
   EXPECT_FALSE(isVisible(started.mainWindow));
   sysCommand(started.applicationWindow, SC_RESTORE);
   ASSERT_TRUE(waitUntil([&] { return isVisible(started.mainWindow); }, timeout));
-  EXPECT_FALSE(isIconic(started.applicationWindow));
+  EXPECT_TRUE(waitUntil([&] { return !isIconic(started.applicationWindow); }, timeout));
   postClose(started.mainWindow);
   expectExitCode(started.program, 0);
 }
@@ -166,25 +148,25 @@ TEST(ErrorReporting, AnErrorInAHandlerIsShownAndTheProgramGoesOn) {
   ASSERT_NE(window, nullptr);
 
   PostMessageW(window, WM_APP + 1, 0, 0);
-  Box box = waitForMessageBox(probe);
+  MessageBoxSeen box = waitForMessageBox(probe, timeout);
   ASSERT_NE(box.handle, nullptr);
-  EXPECT_EQ(box.caption, L"fault_probe");
-  EXPECT_EQ(box.text, L"Floating point division by zero.");
+  EXPECT_EQ(box.caption, "fault_probe");
+  EXPECT_EQ(box.text, "Floating point division by zero.");
   // While the box shows, the program's window takes no input.
   EXPECT_FALSE(isEnabled(window));
-  pressOk(box);
+  pressOk(box, timeout);
   ASSERT_TRUE(waitUntil([&] { return isEnabled(window); }, timeout));
 
   // A raised value outside the error family: the fallback text, and still the program
   // goes on.
   PostMessageW(window, WM_APP + 2, 0, 0);
-  box = waitForMessageBox(probe);
+  box = waitForMessageBox(probe, timeout);
   ASSERT_NE(box.handle, nullptr);
-  EXPECT_EQ(box.caption, L"Application Error");
+  EXPECT_EQ(box.caption, "Application Error");
   EXPECT_EQ(
-      box.text.rfind(L"Exception std::runtime_error in module fault_probe.exe at 00000000.", 0), 0u)
-      << std::string(box.text.begin(), box.text.end());
-  pressOk(box);
+      box.text.rfind("Exception std::runtime_error in module fault_probe.exe at 00000000.", 0), 0u)
+      << box.text;
+  pressOk(box, timeout);
   ASSERT_TRUE(waitUntil([&] { return isEnabled(window); }, timeout));
 
   postClose(window);
@@ -193,49 +175,46 @@ TEST(ErrorReporting, AnErrorInAHandlerIsShownAndTheProgramGoesOn) {
 
 struct LastResortCase {
   const wchar_t* mode;
-  std::wstring firstLineStart;
-  std::wstring secondLine;
+  std::string firstLineStart;
+  std::string secondLine;
 };
 
 TEST(ErrorReporting, AnErrorOutsideEveryNetShowsTheLastResortBoxAndEndsWithOne) {
   const LastResortCase cases[] = {
-      {L"read-null", L"Exception EAccessViolation in module fault_probe.exe at ",
-       L"Read of address 00000000."},
-      {L"write-null", L"Exception EAccessViolation in module fault_probe.exe at ",
-       L"Write of address 00000000."},
-      {L"stack-overflow", L"Exception EStackOverflow in module fault_probe.exe at ",
-       L"Stack overflow."},
-      {L"zero-divide", L"Exception EZeroDivide in module fault_probe.exe at ",
-       L"Floating point division by zero."},
-      {L"foreign", L"Exception std::runtime_error in module fault_probe.exe at 00000000.", L""},
+      {L"read-null", "Exception EAccessViolation in module fault_probe.exe at ",
+       "Read of address 00000000."},
+      {L"write-null", "Exception EAccessViolation in module fault_probe.exe at ",
+       "Write of address 00000000."},
+      {L"stack-overflow", "Exception EStackOverflow in module fault_probe.exe at ",
+       "Stack overflow."},
+      {L"zero-divide", "Exception EZeroDivide in module fault_probe.exe at ",
+       "Floating point division by zero."},
+      {L"foreign", "Exception std::runtime_error in module fault_probe.exe at 00000000.", ""},
   };
   for (const LastResortCase& c : cases) {
     LaunchedProgram probe = startProbe(c.mode);
-    Box box = waitForMessageBox(probe);
-    ASSERT_NE(box.handle, nullptr) << "no box for " << std::string(c.mode, c.mode + wcslen(c.mode));
-    EXPECT_EQ(box.caption, L"Application Error");
-    EXPECT_EQ(box.text.rfind(c.firstLineStart, 0), 0u)
-        << std::string(box.text.begin(), box.text.end());
-    const std::size_t lineBreak = box.text.find(L"\r\n");
-    ASSERT_NE(lineBreak, std::wstring::npos);
-    const std::wstring second = box.text.substr(lineBreak + 2);
-    EXPECT_TRUE(
-        second.size() >= c.secondLine.size() &&
-        second.compare(second.size() - c.secondLine.size() - (second.ends_with(L"\r\n") ? 2 : 0),
-                       c.secondLine.size(), c.secondLine) == 0)
-        << std::string(box.text.begin(), box.text.end());
-    pressOk(box);
+    const MessageBoxSeen box = waitForMessageBox(probe, timeout);
+    ASSERT_NE(box.handle, nullptr) << narrow(c.mode);
+    EXPECT_EQ(box.caption, "Application Error");
+    EXPECT_EQ(box.text.rfind(c.firstLineStart, 0), 0u) << box.text;
+    // The second line ends with the message and its period.
+    const std::size_t lineBreak = box.text.find("\r\n");
+    ASSERT_NE(lineBreak, std::string::npos) << box.text;
+    std::string second = box.text.substr(lineBreak + 2);
+    if (second.ends_with("\r\n")) second.resize(second.size() - 2);
+    EXPECT_TRUE(second.ends_with(c.secondLine)) << box.text;
+    pressOk(box, timeout);
     expectExitCode(probe, 1);
   }
 }
 
 TEST(ErrorReporting, WithoutTheHooksAnErrorEndsTheProgramWithARuntimeError) {
   LaunchedProgram probe = startProbe(L"without-hooks");
-  Box box = waitForMessageBox(probe);
+  MessageBoxSeen box = waitForMessageBox(probe, timeout);
   ASSERT_NE(box.handle, nullptr);
-  EXPECT_EQ(box.caption, L"Error");
-  EXPECT_EQ(box.text.rfind(L"Runtime error 217 at ", 0), 0u);
-  pressOk(box);
+  EXPECT_EQ(box.caption, "Error");
+  EXPECT_EQ(box.text.rfind("Runtime error 217 at ", 0), 0u);
+  pressOk(box, timeout);
   expectExitCode(probe, 217);
 }
 
