@@ -17,8 +17,12 @@ constexpr UINT failWithZeroDivide = WM_APP + 1;
 constexpr UINT failWithForeignValue = WM_APP + 2;
 
 class TProbeForm : public TCustomForm {
+ public:
+  bool failWhileLoading = false;
+
  protected:
   void loadLayout() override {
+    if (failWhileLoading) throw EConvertError("'x' is not a valid floating point value");
     Caption = "Probe";
     Left = 100;
     Top = 100;
@@ -52,6 +56,11 @@ void fail(const char* mode) {
   if (std::strcmp(mode, "without-hooks") == 0) {
     removeErrorHooks();
     throw Exception("too late");
+  }
+  if (std::strcmp(mode, "failing-window") == 0) {
+    TProbeForm form;
+    form.failWhileLoading = true;
+    form.load();
   }
   if (std::strcmp(mode, "window") == 0) {
     Application->createMainWindow<TProbeForm>();

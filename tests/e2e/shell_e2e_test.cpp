@@ -156,6 +156,7 @@ TEST(ErrorReporting, AnErrorInAHandlerIsShownAndTheProgramGoesOn) {
   EXPECT_FALSE(isEnabled(window));
   pressOk(box, timeout);
   ASSERT_TRUE(waitUntil([&] { return isEnabled(window); }, timeout));
+  EXPECT_TRUE(waitUntil([&] { return foregroundWindow() == window; }, timeout));
 
   // A raised value outside the error family: the fallback text, and still the program
   // goes on.
@@ -190,6 +191,8 @@ TEST(ErrorReporting, AnErrorOutsideEveryNetShowsTheLastResortBoxAndEndsWithOne) 
       {L"zero-divide", "Exception EZeroDivide in module fault_probe.exe at ",
        "Floating point division by zero."},
       {L"foreign", "Exception std::runtime_error in module fault_probe.exe at 00000000.", ""},
+      {L"failing-window", "Exception EConvertError in module fault_probe.exe at 00000000.",
+       "'x' is not a valid floating point value."},
   };
   for (const LastResortCase& c : cases) {
     LaunchedProgram probe = startProbe(c.mode);
