@@ -96,12 +96,10 @@ void TApplication::handleNextMessage() {
 
 void TApplication::dispatch(MSG& message) {
   if (isKeyboardMessage(message.message) && message.hwnd != nullptr) {
-    // The window that receives the key, or the program's window above it, may take it as
-    // a control key (focus movement, default and cancel buttons, accelerators).
-    HWND top = GetAncestor(message.hwnd, GA_ROOT);
-    for (const auto& form : forms_) {
-      if (form->handle() == top && form->handleControlKey(message)) return;
-    }
+    // The program's window that holds the receiving window may take the key as a control
+    // key (focus movement, default and cancel buttons, accelerators).
+    TCustomForm* form = TCustomForm::fromHandle(GetAncestor(message.hwnd, GA_ROOT));
+    if (form != nullptr && form->handleControlKey(message)) return;
   }
   TranslateMessage(&message);
   DispatchMessageW(&message);

@@ -199,6 +199,15 @@ void TCustomForm::scroll(int bar, WPARAM request) {
                  nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
 }
 
+TCustomForm* TCustomForm::fromHandle(HWND window) noexcept {
+  if (window == nullptr ||
+      GetWindowLongPtrW(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&windowProcedure)) {
+    return nullptr;
+  }
+  auto* form = reinterpret_cast<TCustomForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return form != nullptr && form->handle() == window ? form : nullptr;
+}
+
 bool TCustomForm::visible() const noexcept {
   return handle() != nullptr && IsWindowVisible(handle());
 }

@@ -102,6 +102,8 @@ class TCustomForm {
   // hidden, with its controls.
   void load();
   HWND handle() const noexcept { return window_.get(); }
+  // The form whose platform window this is; null for any other window.
+  static TCustomForm* fromHandle(HWND window) noexcept;
   HFONT fontHandle(const std::optional<TFont>& font) const;
 
   bool visible() const noexcept;

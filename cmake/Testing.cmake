@@ -15,6 +15,8 @@ function(pumpcalc_add_gtest name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} pumpcalc_test_main pumpcalc_warnings)
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${name} COMMAND ${name})
+    # The tests that show windows share one display, its focus and keyboard state.
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK pumpcalc_desktop)
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()

@@ -1,6 +1,63 @@
 #include "ui/unit1.h"
 
+#include <memory>
+
+#include "core/pump_power.h"
+#include "ui/message_dialog.h"
+
 namespace pumpcalc {
+namespace {
+
+enum class Kind { label, edit, button };
+
+// The stored layout of Form1: its controls in the layout's order, with bounds relative to
+// the client area, captions exactly as shown, and font heights (0: the window's font).
+struct ControlLayout {
+  Kind kind;
+  const char* name;
+  Bounds bounds;
+  const char* caption;
+  int fontHeight;
+  int tabOrder;
+};
+
+constexpr ControlLayout form1Layout[] = {
+    {Kind::label, "Label1", {32, 56, 120, 20}, "  泵的流量为：    ", -16, -1},
+    {Kind::label, "Label3", {280, 56, 43, 20}, " m3/h ", -16, -1},
+    {Kind::label, "Label4", {32, 96, 120, 20}, "  泵的扬程为：    ", -16, -1},
+    {Kind::label, "Label2", {280, 96, 21, 20}, " m ", -16, -1},
+    {Kind::label, "Label5", {32, 144, 132, 20}, "  泵的效率为：       ", -16, -1},
+    {Kind::label, "Label7", {32, 248, 156, 20}, "    泵的轴功率为：       ", -16, -1},
+    {Kind::label, "Label8", {280, 248, 19, 20}, "kw", -16, -1},
+    {Kind::label, "Label9", {88, 0, 170, 24}, "  泵功率的计算        ", -19, -1},
+    {Kind::label, "Label6", {280, 144, 22, 20}, " % ", -16, -1},
+    {Kind::label, "Label10", {48, 288, 136, 20}, " 配用电机功率：     ", -16, -1},
+    {Kind::label, "Label11", {336, 288, 19, 20}, "kw", -16, -1},
+    {Kind::label, "Label12", {248, 288, 24, 20}, "至  ", -16, -1},
+    {Kind::edit, "Edit1", {192, 56, 81, 21}, "", 0, 0},
+    {Kind::edit, "Edit2", {192, 96, 81, 21}, "", 0, 1},
+    {Kind::edit, "Edit3", {192, 144, 81, 21}, "", 0, 2},
+    {Kind::edit, "Edit4", {184, 248, 81, 21}, "", 0, 3},
+    {Kind::button, "Button1", {208, 192, 81, 25}, "OK", -16, 4},
+    {Kind::button, "Button2", {48, 192, 137, 25}, "计算另外泵的功率", -16, 5},
+    {Kind::button, "Button3", {128, 336, 89, 25}, "退出", -16, 6},
+    {Kind::edit, "Edit5", {184, 288, 57, 21}, "", 0, 7},
+    {Kind::edit, "Edit6", {272, 288, 57, 21}, "", 0, 8},
+};
+
+std::unique_ptr<TControl> makeControl(Kind kind) {
+  switch (kind) {
+    case Kind::label:
+      return std::make_unique<TLabel>();
+    case Kind::edit:
+      return std::make_unique<TEdit>();
+    case Kind::button:
+      break;
+  }
+  return std::make_unique<TButton>();
+}
+
+}  // namespace
 
 void TForm1::loadLayout() {
   Name = "Form1";
@@ -14,6 +71,53 @@ void TForm1::loadLayout() {
   Font = {"MS Sans Serif", -11};
   PixelsPerInch = 96;
   TextHeight = 13;
+  OnCloseQuery = [this](TCustomForm& sender, bool& canClose) { FormCloseQuery(sender, canClose); };
+
+  for (const ControlLayout& entry : form1Layout) {
+    std::unique_ptr<TControl> control = makeControl(entry.kind);
+    control->name = entry.name;
+    control->bounds = entry.bounds;
+    control->caption = entry.caption;
+    if (entry.fontHeight != 0) control->font = TFont{"MS Sans Serif", entry.fontHeight};
+    control->tabOrder = entry.tabOrder;
+    controls().push_back(std::move(control));
+  }
+  auto find = [this]<class Control>(Control*& field, const char* name) {
+    field = static_cast<Control*>(findControl(name));
+  };
+  find(Label1, "Label1"), find(Edit1, "Edit1"), find(Label3, "Label3"), find(Label4, "Label4");
+  find(Edit2, "Edit2"), find(Label2, "Label2"), find(Label5, "Label5"), find(Edit3, "Edit3");
+  find(Label7, "Label7"), find(Edit4, "Edit4"), find(Label8, "Label8"), find(Button1, "Button1");
+  find(Button2, "Button2"), find(Button3, "Button3"), find(Label9, "Label9"), find(Label6, "Label6");
+  find(Label10, "Label10"), find(Edit5, "Edit5"), find(Label11, "Label11");
+  find(Label12, "Label12"), find(Edit6, "Edit6");
+  Button1->onClick = [this] { Button1Click(); };
+  Button2->onClick = [this] { Button2Click(); };
+  Button3->onClick = [this] { Button3Click(); };
+}
+
+void TForm1::Button1Click() {
+  // Each box is read only when the calculation reaches it; a failure leaves every result
+  // box as it was.
+  const PumpPowerTexts texts = calculatePumpPower([this] { return Edit1->text(); },
+                                                  [this] { return Edit2->text(); },
+                                                  [this] { return Edit3->text(); });
+  Edit4->setText(texts.shaftPower);
+  Edit5->setText(texts.lowerMotorPower);
+  Edit6->setText(texts.upperMotorPower);
+}
+
+void TForm1::Button2Click() {
+  Edit1->setText("");
+  Edit2->setText("");
+  Edit3->setText("");
+  Edit4->setText("");
+}
+
+void TForm1::Button3Click() { closeWindow(*this); }
+
+void TForm1::FormCloseQuery(TCustomForm&, bool& canClose) {
+  canClose = confirmClose() != mrCancel;
 }
 
 }  // namespace pumpcalc

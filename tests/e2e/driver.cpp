@@ -267,6 +267,23 @@ std::wstring programBesideThisOne(std::wstring_view fileName) {
   return path;
 }
 
+namespace {
+
+// Described after the listing, a window that went away meanwhile is left out.
+std::vector<WindowInfo> describeStillExisting(const std::vector<HWND>& windows) {
+  std::vector<WindowInfo> result;
+  for (HWND window : windows) {
+    try {
+      result.push_back(describeWindow(window));
+    } catch (const std::runtime_error&) {
+      if (IsWindow(window)) throw;
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
 // --- Finding windows --------------------------------------------------------------------
 
 WindowInfo describeWindow(HWND window) {
@@ -303,16 +320,7 @@ std::vector<WindowInfo> topLevelWindows(DWORD processId) {
     GetWindowThreadProcessId(window, &owner);
     if (owner == processId) windows.push_back(window);
   });
-  // Described after the enumeration: a window that went away meanwhile is left out.
-  std::vector<WindowInfo> result;
-  for (HWND window : windows) {
-    try {
-      result.push_back(describeWindow(window));
-    } catch (const std::runtime_error&) {
-      if (IsWindow(window)) throw;
-    }
-  }
-  return result;
+  return describeStillExisting(windows);
 }
 
 HWND waitForTopLevelWindow(DWORD processId, const WindowPredicate& predicate, int timeoutMs) {
@@ -333,12 +341,12 @@ HWND waitForTopLevelWindow(DWORD processId, const WindowPredicate& predicate, in
 
 std::vector<WindowInfo> childWindows(HWND parent) {
   requireWindow(parent, "childWindows");
-  std::vector<WindowInfo> result;
+  std::vector<HWND> children;
   for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
-    result.push_back(describeWindow(child));
+    children.push_back(child);
   }
-  return result;
+  return describeStillExisting(children);
 }
 
 HWND findChild(HWND parent, std::wstring_view name, std::wstring_view text) {

@@ -2,8 +2,29 @@
 // a program, finds its windows, reads them, and types, clicks and closes as a user would.
 //
 // What works under Wine 8.0 on the virtual X display (Xvfb, no window manager), found by
-// experiment with the sample program in this folder:
-//   (filled in below, after the experiments)
+// experiment with the sample program in this folder (driver_test.cpp keeps the proof):
+// - SendInput keyboard input reaches the focused window of the foreground program in
+//   another process: virtual keys with modifiers held (Shift+Home selects), Alt+F4 (closes
+//   through DefWindowProc), and KEYEVENTF_UNICODE text, CJK and surrogate pairs included.
+// - SendInput mouse input with absolute coordinates lands on the exact pixel asked for; a
+//   click on a window behind another activates it and clicks it.
+// - SetForegroundWindow on another process's window works, but a moment later: right after
+//   the call GetForegroundWindow() is null. bringToFront() therefore waits, until the window
+//   is in front and its own thread has taken the activation (and set its focus).
+// - A program still starting can take the foreground after the test brought another window
+//   to the front: wait for LaunchedProgram::waitForInputIdle() after launch().
+// - PostMessage of WM_KEYDOWN/WM_KEYUP and WM_CHAR reaches a window even when it is not in
+//   front (postKey, postChars), but carries no keyboard state: a posted Shift does not make
+//   Shift+Home select. A posted WM_SYSKEYDOWN VK_F4 with the Alt context bit does close.
+// - BM_CLICK, posted, clicks a button whether or not its window is in front, and returns at
+//   once when the click opens a modal message box.
+// - WM_GETTEXT sent to a program that does not answer (busy, or hung) gives up after the
+//   driver's 2 s limit with ERROR_TIMEOUT instead of hanging the test.
+// - Slow: hiding or destroying a top-level window waits 2 s (a modal box that closes, a
+//   program that exits) unless the program's windows are kept from the window manager,
+//   see keepWindowsFromWindowManager(); with it, closing takes some 20 ms.
+// - Every program with windows also has a hidden top-level window "Default IME" (class
+//   "IME") among its top-level windows.
 //
 // Every function throws std::runtime_error when a Win32 call fails, except where the
 // result itself says so (a null window, false, std::nullopt).

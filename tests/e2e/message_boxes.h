@@ -21,4 +21,10 @@ MessageBoxSeen waitForMessageBox(const LaunchedProgram& program, int timeoutMs);
 // Presses its OK button and waits until it is gone.
 void pressOk(const MessageBoxSeen& box, int timeoutMs);
 
+// The program's confirmation dialog (a "TMessageForm" window), once it shows; null if none.
+HWND waitForConfirmation(const LaunchedProgram& program, int timeoutMs);
+// Answers the confirmation with the button of that caption ("OK" or "Cancel") and waits
+// until the dialog is gone; false when no dialog came.
+bool answerConfirmation(const LaunchedProgram& program, std::wstring_view button, int timeoutMs);
+
 }  // namespace pumpcalc::e2e

@@ -37,6 +37,15 @@ Started startPumpcalc(int showCommand = kNoShowCommand, const std::wstring& file
   return {std::move(program), app, main};
 }
 
+// Answers the confirmation that closing the main window asks with OK, then expects the
+// program to end with the code.
+void expectClosedWithExitCode(const LaunchedProgram& program, DWORD expected) {
+  ASSERT_TRUE(answerConfirmation(program, L"OK", timeout)) << "no confirmation";
+  const auto code = program.waitForExit(timeout);
+  ASSERT_TRUE(code.has_value()) << "the program did not end";
+  EXPECT_EQ(*code, expected);
+}
+
 void expectExitCode(const LaunchedProgram& program, DWORD expected) {
   const auto code = program.waitForExit(timeout);
   ASSERT_TRUE(code.has_value()) << "the program did not end";
@@ -62,7 +71,7 @@ TEST(PumpcalcWindow, OpensAtItsPlaceOwnedByTheTaskbarWindowAndEndsWithZero) {
   EXPECT_EQ(app.style & 0xFFFF0000, 0x84CA0000 | WS_VISIBLE);
 
   postClose(started.mainWindow);
-  expectExitCode(started.program, 0);
+  expectClosedWithExitCode(started.program, 0);
 }
 
 TEST(PumpcalcWindow, TheTitleComesFromTheProgramFileName) {
@@ -74,7 +83,7 @@ TEST(PumpcalcWindow, TheTitleComesFromTheProgramFileName) {
     EXPECT_EQ(windowText(started.mainWindow), L"Form1");
     // Close on the taskbar button's menu.
     sysCommand(started.applicationWindow, SC_CLOSE);
-    expectExitCode(started.program, 0);
+    expectClosedWithExitCode(started.program, 0);
   }
 }
 
@@ -83,7 +92,7 @@ TEST(PumpcalcWindow, FollowsTheLaunchersShowCommand) {
     Started maximised = startPumpcalc(SW_SHOWMAXIMIZED);
     ASSERT_TRUE(waitUntil([&] { return isZoomed(maximised.mainWindow); }, timeout));
     postClose(maximised.mainWindow);
-    expectExitCode(maximised.program, 0);
+    expectClosedWithExitCode(maximised.program, 0);
   }
   {
     // Minimised without activation: only the taskbar button; restoring shows the window
@@ -97,7 +106,7 @@ TEST(PumpcalcWindow, FollowsTheLaunchersShowCommand) {
     EXPECT_FALSE(isIconic(minimised.mainWindow));
     EXPECT_EQ(windowRect(minimised.mainWindow).left, 293);
     postClose(minimised.mainWindow);
-    expectExitCode(minimised.program, 0);
+    expectClosedWithExitCode(minimised.program, 0);
   }
   {
     Started other = startPumpcalc(SW_SHOWMINIMIZED);
@@ -106,7 +115,7 @@ TEST(PumpcalcWindow, FollowsTheLaunchersShowCommand) {
     EXPECT_EQ(windowRect(other.mainWindow).left, 293);
     EXPECT_EQ(windowRect(other.mainWindow).top, 221);
     postClose(other.mainWindow);
-    expectExitCode(other.program, 0);
+    expectClosedWithExitCode(other.program, 0);
   }
 }
 
@@ -114,13 +123,13 @@ TEST(PumpcalcWindow, EveryWayOfClosingEndsTheProgram) {
   {
     Started started = startPumpcalc();
     sysCommand(started.mainWindow, SC_CLOSE);  // the system menu's Close, the close box
-    expectExitCode(started.program, 0);
+    expectClosedWithExitCode(started.program, 0);
   }
   {
     Started started = startPumpcalc();
     ASSERT_TRUE(bringToFront(started.mainWindow));
     pressKey(VK_F4, kAlt);
-    expectExitCode(started.program, 0);
+    expectClosedWithExitCode(started.program, 0);
   }
 }
 
@@ -134,7 +143,7 @@ TEST(PumpcalcWindow, MinimisingGoesThroughTheTaskbarButton) {
   ASSERT_TRUE(waitUntil([&] { return isVisible(started.mainWindow); }, timeout));
   EXPECT_TRUE(waitUntil([&] { return !isIconic(started.applicationWindow); }, timeout));
   postClose(started.mainWindow);
-  expectExitCode(started.program, 0);
+  expectClosedWithExitCode(started.program, 0);
 }
 
 // The error reporting, with a probe program that fails on request.

@@ -1,0 +1,100 @@
+// The calculator window in process: its layout, its handlers and a live change of the
+// decimal separator (Windows only).
+#ifdef _WIN32
+#include "ui/unit1.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/application.h"
+#include "app/errors.h"
+#include "core/locale_numbers.h"
+
+namespace pumpcalc {
+namespace {
+
+class Form1Test : public testing::Test {
+ protected:
+  void SetUp() override {
+    application_ = std::make_unique<TApplication>();
+    Application = application_.get();
+    form_ = application_->createMainWindow<TForm1>();
+  }
+  void TearDown() override {
+    application_.reset();
+    Application = nullptr;
+  }
+
+  std::unique_ptr<TApplication> application_;
+  TForm1* form_ = nullptr;
+};
+
+TEST_F(Form1Test, TheLayoutGivesTheWindowAndItsControls) {
+  RECT outer{};
+  GetWindowRect(form_->handle(), &outer);
+  EXPECT_EQ(outer.left, 293);
+  EXPECT_EQ(outer.top, 221);
+  EXPECT_EQ(outer.right - outer.left, 377);
+  EXPECT_EQ(outer.bottom - outer.top, 407);
+  EXPECT_EQ(form_->Caption, "Form1");
+  ASSERT_EQ(form_->controls().size(), 21u);
+  // Created in the layout's order: the static texts first, then the boxes and buttons in
+  // tab order.
+  const char* layoutOrder[] = {"Label1", "Label3",  "Label4",  "Label2",  "Label5",  "Label7",
+                               "Label8", "Label9",  "Label6",  "Label10", "Label11", "Label12",
+                               "Edit1",  "Edit2",   "Edit3",   "Edit4",   "Button1", "Button2",
+                               "Button3", "Edit5",  "Edit6"};
+  for (std::size_t i = 0; i < 21; ++i) EXPECT_EQ(form_->controls()[i]->name, layoutOrder[i]);
+  EXPECT_EQ(form_->Label9->caption, "  泵功率的计算        ");
+  EXPECT_EQ(form_->Button2->caption, "计算另外泵的功率");
+  EXPECT_EQ(form_->Button1->font->height, -16);
+  EXPECT_FALSE(form_->Edit1->font.has_value());
+  // Tab order follows the window order of the boxes and buttons.
+  HWND expected[] = {form_->Edit1->handle,   form_->Edit2->handle,   form_->Edit3->handle,
+                     form_->Edit4->handle,   form_->Button1->handle, form_->Button2->handle,
+                     form_->Button3->handle, form_->Edit5->handle,   form_->Edit6->handle};
+  HWND child = GetWindow(form_->handle(), GW_CHILD);
+  for (HWND window : expected) {
+    EXPECT_EQ(child, window);
+    child = GetWindow(child, GW_HWNDNEXT);
+  }
+}
+
+TEST_F(Form1Test, OkFillsTheResultsAndClearLeavesTheMotorPowers) {
+  form_->Edit1->setText("100");
+  form_->Edit2->setText("50");
+  form_->Edit3->setText("80");
+  form_->Button1Click();
+  EXPECT_EQ(form_->Edit4->text(), "17.020697167756");
+  EXPECT_EQ(form_->Edit5->text(), "18.7227668845316");
+  EXPECT_EQ(form_->Edit6->text(), "20.4248366013072");
+  form_->Button2Click();
+  EXPECT_EQ(form_->Edit1->text(), "");
+  EXPECT_EQ(form_->Edit4->text(), "");
+  EXPECT_EQ(form_->Edit5->text(), "18.7227668845316");
+}
+
+TEST_F(Form1Test, ANewDecimalSeparatorTakesEffectAtTheSettingsChange) {
+  wchar_t saved[8] = {};
+  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved, 8);
+  ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, L","));
+  SendMessageW(application_->applicationWindow(), WM_WININICHANGE, 0,
+               reinterpret_cast<LPARAM>(L"intl"));
+  form_->Edit1->setText("1,5");
+  form_->Edit2->setText("2");
+  form_->Edit3->setText("100");
+  form_->Button1Click();
+  EXPECT_EQ(form_->Edit4->text(), "0,00816993464052288");
+  form_->Edit1->setText("1.5");
+  EXPECT_THROW(form_->Button1Click(), EConvertError);
+
+  SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved);
+  SendMessageW(application_->applicationWindow(), WM_WININICHANGE, 0,
+               reinterpret_cast<LPARAM>(L"intl"));
+  EXPECT_EQ(DecimalSeparatorChar, '.');
+}
+
+}  // namespace
+}  // namespace pumpcalc
+#endif

@@ -1,0 +1,502 @@
+#include "ui/message_dialog.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "app/application.h"
+#include "app/error_reporting.h"
+#include "app/errors.h"
+#include "app/os_error.h"
+#include "app/string_table.h"
+#include "platform/text_encoding.h"
+
+namespace pumpcalc {
+
+std::array<int, dialogButtonCount> buttonWidthCache{};
+
+namespace {
+
+constexpr int firstControlId = 100;  // the form numbers its controls' windows from here
+constexpr int iconSize = 32;
+
+constexpr const char* buttonNames[dialogButtonCount] = {
+    "Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore", "All", "NoToAll", "YesToAll", "Help"};
+constexpr StringId buttonCaptionIds[dialogButtonCount] = {
+    sYesButton,    sNoButton,  sOKButton,      sCancelButton,   sAbortButton, sRetryButton,
+    sIgnoreButton, sAllButton, sNoToAllButton, sYesToAllButton, sHelpButton};
+constexpr TModalResult buttonResults[dialogButtonCount] = {6, 7, 1, 2, 3, 4, 5, 8, 9, 10, 0};
+
+// IDI_EXCLAMATION, IDI_HAND, IDI_ASTERISK, IDI_QUESTION
+constexpr int kindIcons[] = {32515, 32513, 32516, 32514};
+constexpr StringId kindCaptions[] = {sWarningCaption, sErrorCaption, sInformationCaption,
+                                     sConfirmCaption};
+
+constexpr DWORD dialogStyle =
+    WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+constexpr DWORD dialogExStyle = WS_EX_DLGMODALFRAME;
+
+bool keyHeld(int key) { return GetKeyState(key) < 0; }
+
+// The character after a single "&" of a caption, lower-cased (ASCII), or 0.
+wchar_t acceleratorOf(const std::wstring& caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != L'&') continue;
+    if (caption[i + 1] == L'&') {
+      ++i;
+      continue;
+    }
+    const wchar_t c = caption[i + 1];
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+  }
+  return 0;
+}
+
+// Draws a system icon at its place.
+class TMessageImage : public TControl {
+ public:
+  explicit TMessageImage(HICON icon) : icon_(icon) {}
+  void paint(TCustomForm& form, HDC dc) override {
+    if (icon_ == nullptr) return;
+    const POINT offset = form.scrollOffset();
+    DrawIconEx(dc, bounds.left - offset.x, bounds.top - offset.y, icon_, iconSize, iconSize, 0,
+               nullptr, DI_NORMAL);
+  }
+
+ private:
+  HICON icon_;  // a shared system icon: not destroyed
+};
+
+// Draws the message, word-wrapped, on the button face.
+class TMessageText : public TControl {
+ public:
+  explicit TMessageText(HFONT font) : font_(font) {}
+  void paint(TCustomForm& form, HDC dc) override {
+    const POINT offset = form.scrollOffset();
+    RECT place{bounds.left - offset.x, bounds.top - offset.y, bounds.left + bounds.width - offset.x,
+               bounds.top + bounds.height - offset.y};
+    const std::wstring text = platform::toUtf16(caption);
+    platform::SelectedObject selected(dc, font_);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColor = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    // Without DT_NOPREFIX a single "&" underlines the next character and "&&" shows one.
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place,
+              DT_WORDBREAK | DT_EXPANDTABS);
+    SetTextColor(dc, oldColor);
+    SetBkMode(dc, oldMode);
+  }
+
+ private:
+  HFONT font_;
+};
+
+}  // namespace
+
+// A push button of the dialog; its click ends the dialog with the button's result.
+class TMessageButton : public TControl {
+ public:
+  TMessageButton(TDialogButton kind, bool isDefault, HFONT font)
+      : kind_(kind), default_(isDefault), font_(font) {}
+
+  void createHandle(TCustomForm& form) override {
+    const auto& controls = form.controls();
+    const auto index = std::find_if(controls.begin(), controls.end(),
+                                    [this](const auto& c) { return c.get() == this; }) -
+                       controls.begin();
+    platform::WindowSpec spec;
+    spec.className = L"BUTTON";
+    spec.caption = caption;
+    // BS_NOTIFY: the form hears of focus changes, to draw the focused button as default.
+    spec.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_NOTIFY |
+                 (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    spec.left = bounds.left;
+    spec.top = bounds.top;
+    spec.width = bounds.width;
+    spec.height = bounds.height;
+    spec.parent = form.handle();
+    spec.controlId = static_cast<UINT_PTR>(firstControlId + index);
+    handle = platform::createWindow(spec);
+    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    auto& dialog = static_cast<TMessageForm&>(form);
+    tabOrder = static_cast<int>(dialog.buttonHandles_.size());
+    dialog.buttonHandles_.push_back(handle);
+  }
+
+  void command(TCustomForm& form, int notification) override {
+    auto& dialog = static_cast<TMessageForm&>(form);
+    switch (notification) {
+      case BN_CLICKED:
+        dialog.clickButton(kind_);
+        break;
+      case BN_SETFOCUS:
+        dialog.buttonFocusChanged(handle, true);
+        break;
+      case BN_KILLFOCUS:
+        dialog.buttonFocusChanged(handle, false);
+        break;
+      default:
+        break;
+    }
+  }
+
+  TDialogButton kind() const noexcept { return kind_; }
+
+ private:
+  TDialogButton kind_;
+  bool default_;
+  HFONT font_;
+};
+
+std::vector<TDialogButton> requestedButtons(TDialogButtons buttons) {
+  std::vector<TDialogButton> result;
+  for (int b = 0; b < dialogButtonCount; ++b) {
+    if (buttons & buttonBit(static_cast<TDialogButton>(b))) {
+      result.push_back(static_cast<TDialogButton>(b));
+    }
+  }
+  return result;
+}
+
+std::optional<TDialogButton> defaultButtonOf(TDialogButtons buttons) {
+  for (TDialogButton b : {dbOK, dbYes, dbRetry}) {
+    if (buttons & buttonBit(b)) return b;
+  }
+  return std::nullopt;
+}
+
+std::optional<TDialogButton> cancelButtonOf(TDialogButtons buttons) {
+  for (TDialogButton b : {dbCancel, dbNo, dbOK}) {
+    if (buttons & buttonBit(b)) return b;
+  }
+  return std::nullopt;
+}
+
+TModalResult modalResultOf(TDialogButton button) { return buttonResults[button]; }
+
+BaseUnits measureBaseUnits(HFONT font) {
+  const SIZE extent =
+      platform::measureText(font, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  return {extent.cx / 52, extent.cy};
+}
+
+MessageDialogLayout layOutMessageDialog(BaseUnits units, int textWidth, int textHeight,
+                                        bool hasIcon, const std::vector<int>& buttonWidths) {
+  const int hMargin = mulDiv(8, units.x, 4), vMargin = mulDiv(8, units.y, 8);
+  const int hSpacing = mulDiv(10, units.x, 4), vSpacing = mulDiv(10, units.y, 8);
+  int buttonWidth = mulDiv(50, units.x, 4);
+  for (int width : buttonWidths) buttonWidth = std::max(buttonWidth, width);
+  const int buttonHeight = mulDiv(14, units.y, 8);
+  const int buttonSpacing = mulDiv(4, units.x, 4);
+
+  int iconTextWidth = textWidth, iconTextHeight = textHeight;
+  if (hasIcon) {
+    iconTextWidth += iconSize + hSpacing;
+    iconTextHeight = std::max(iconTextHeight, iconSize);
+  }
+  const int count = static_cast<int>(buttonWidths.size());
+  const int groupWidth = count == 0 ? 0 : count * buttonWidth + (count - 1) * buttonSpacing;
+
+  MessageDialogLayout layout;
+  layout.clientWidth = std::max(iconTextWidth, groupWidth) + 2 * hMargin;
+  layout.clientHeight = iconTextHeight + vSpacing + buttonHeight + 2 * vMargin;
+  if (hasIcon) layout.icon = {hMargin, vMargin, iconSize, iconSize};
+  layout.message = {iconTextWidth - textWidth + hMargin, vMargin, textWidth, textHeight};
+  int x = (layout.clientWidth - groupWidth) / 2;
+  const int top = iconTextHeight + vMargin + vSpacing;
+  for (int i = 0; i < count; ++i) {
+    layout.buttons.push_back({x, top, buttonWidth, buttonHeight});
+    x += buttonWidth + buttonSpacing;
+  }
+  return layout;
+}
+
+TMessageForm::TMessageForm(std::string message, TDialogKind kind, TDialogButtons buttons)
+    : message_(std::move(message)), kind_(kind), buttons_(buttons) {}
+
+TMessageForm::~TMessageForm() {
+  // The buttons use the dialog font: the window goes before the font.
+  if (handle() != nullptr) DestroyWindow(handle());
+}
+
+void TMessageForm::loadLayout() {
+  BorderStyle = bsDialog;
+  BorderIcons = biSystemMenu;
+  Position = poDesigned;
+  TextHeight = 0;  // built for the screen: nothing to scale
+  Caption = kind_ == dkCustom
+                ? (Application != nullptr ? Application->applicationTitle() : std::string())
+                : loadResString(kindCaptions[kind_]);
+
+  // The dialog font is the system's message font; without it the window's default font.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    if (HFONT font = CreateFontIndirectW(&metrics.lfMessageFont)) {
+      ownFont_ = platform::UniqueGdiObject(font);
+      Font = {platform::toUtf8(metrics.lfMessageFont.lfFaceName), metrics.lfMessageFont.lfHeight};
+    }
+  }
+  dialogFont_ =
+      ownFont_.get() != nullptr ? static_cast<HFONT>(ownFont_.get()) : fontHandle(std::nullopt);
+
+  const BaseUnits units = measureBaseUnits(dialogFont_);
+  buttonOrder_ = requestedButtons(buttons_);
+  std::vector<int> widths;
+  std::vector<std::string> captions;
+  {
+    platform::ScreenDC screen;
+    platform::SelectedObject selected(screen.get(), dialogFont_);
+    for (TDialogButton b : buttonOrder_) {
+      captions.push_back(loadResString(buttonCaptionIds[b]));
+      if (buttonWidthCache[b] == 0) {
+        const std::wstring caption = platform::toUtf16(captions.back());
+        RECT extent{};
+        DrawTextW(screen.get(), caption.c_str(), static_cast<int>(caption.size()), &extent,
+                  DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+        buttonWidthCache[b] = extent.right - extent.left + 8;
+      }
+      widths.push_back(buttonWidthCache[b]);
+    }
+  }
+
+  // The message wraps at half the screen's width; the measured length takes in the
+  // terminating NUL as well.
+  RECT text{0, 0, platform::screenWidth() / 2, 0};
+  {
+    const std::wstring wide = platform::toUtf16(message_);
+    platform::ScreenDC screen;
+    platform::SelectedObject selected(screen.get(), dialogFont_);
+    DrawTextW(screen.get(), wide.c_str(), static_cast<int>(wide.size()) + 1, &text,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+  }
+
+  const bool hasIcon = kind_ != dkCustom;
+  const MessageDialogLayout layout =
+      layOutMessageDialog(units, text.right, text.bottom, hasIcon, widths);
+
+  RECT outer{0, 0, layout.clientWidth, layout.clientHeight};
+  AdjustWindowRectEx(&outer, dialogStyle, FALSE, dialogExStyle);
+  Width = outer.right - outer.left;
+  Height = outer.bottom - outer.top;
+  Left = platform::screenWidth() / 2 - Width / 2;
+  Top = platform::screenHeight() / 2 - Height / 2;
+
+  if (hasIcon) {
+    auto image =
+        std::make_unique<TMessageImage>(LoadIconW(nullptr, MAKEINTRESOURCEW(kindIcons[kind_])));
+    image->name = "Image";
+    image->bounds = layout.icon;
+    controls().push_back(std::move(image));
+  }
+  auto label = std::make_unique<TMessageText>(dialogFont_);
+  label->name = "Message";
+  label->caption = message_;
+  label->bounds = layout.message;
+  controls().push_back(std::move(label));
+
+  const std::optional<TDialogButton> defaultButton = defaultButtonOf(buttons_);
+  for (std::size_t i = 0; i < buttonOrder_.size(); ++i) {
+    const TDialogButton b = buttonOrder_[i];
+    auto button = std::make_unique<TMessageButton>(b, defaultButton == b, dialogFont_);
+    button->name = buttonNames[b];
+    button->caption = captions[i];
+    button->bounds = layout.buttons[i];
+    controls().push_back(std::move(button));
+  }
+}
+
+int TMessageForm::focusedButtonIndex() const {
+  const HWND focus = GetFocus();
+  for (std::size_t i = 0; i < buttonHandles_.size(); ++i) {
+    if (buttonHandles_[i] == focus) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void TMessageForm::clickButton(TDialogButton button) {
+  // Help shows the help topic of the dialog's help context; the program has none.
+  if (button == dbHelp) return;
+  ModalResult = modalResultOf(button);
+}
+
+void TMessageForm::moveFocus(bool forward) {
+  const int count = static_cast<int>(buttonHandles_.size());
+  if (count == 0) return;
+  const int current = focusedButtonIndex();
+  int next;
+  if (current < 0) {
+    next = forward ? 0 : count - 1;
+  } else {
+    next = (current + (forward ? 1 : count - 1)) % count;
+  }
+  SetFocus(buttonHandles_[static_cast<std::size_t>(next)]);
+}
+
+void TMessageForm::buttonFocusChanged(HWND button, bool gained) {
+  const std::optional<TDialogButton> defaultButton = defaultButtonOf(buttons_);
+  for (std::size_t i = 0; i < buttonHandles_.size(); ++i) {
+    const bool isDefault = defaultButton == buttonOrder_[i];
+    bool looksDefault;
+    if (gained) {
+      looksDefault = buttonHandles_[i] == button;
+    } else if (buttonHandles_[i] == button || isDefault) {
+      looksDefault = isDefault;
+    } else {
+      continue;
+    }
+    SendMessageW(buttonHandles_[i], BM_SETSTYLE, looksDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
+                 TRUE);
+  }
+}
+
+bool TMessageForm::handleControlKey(MSG& message) {
+  const bool shift = keyHeld(VK_SHIFT), control = keyHeld(VK_CONTROL), alt = keyHeld(VK_MENU);
+  switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      const bool systemKey = message.message == WM_SYSKEYDOWN;
+      switch (message.wParam) {
+        case VK_RETURN: {
+          if (shift || control || alt || systemKey) return true;
+          const int focused = focusedButtonIndex();
+          if (focused >= 0) {
+            clickButton(buttonOrder_[static_cast<std::size_t>(focused)]);
+          } else if (const auto b = defaultButtonOf(buttons_)) {
+            clickButton(*b);
+          }
+          return true;
+        }
+        case VK_ESCAPE:
+          if (shift || control || alt || systemKey) return true;
+          if (const auto b = cancelButtonOf(buttons_)) clickButton(*b);
+          return true;
+        case VK_TAB:
+          if (alt || systemKey) return false;
+          if (!control) moveFocus(!shift);
+          return true;
+        case VK_RIGHT:
+        case VK_DOWN:
+        case VK_LEFT:
+        case VK_UP:
+          if (alt || systemKey) return false;
+          moveFocus(message.wParam == VK_RIGHT || message.wParam == VK_DOWN);
+          return true;
+        case 'C':
+          if (control && !shift && !alt && !systemKey) {
+            MessageBeep(0);
+            copyTextToClipboard(composeDialogText(*this));
+            return true;
+          }
+          return false;
+        default:
+          return false;
+      }
+    }
+    case WM_CHAR:
+    case WM_SYSCHAR: {
+      wchar_t typed = static_cast<wchar_t>(message.wParam);
+      if (typed < L' ') return false;
+      if (typed >= L'A' && typed <= L'Z') typed = static_cast<wchar_t>(typed - L'A' + L'a');
+      for (std::size_t i = 0; i < buttonOrder_.size(); ++i) {
+        if (acceleratorOf(platform::toUtf16(platform::windowText(buttonHandles_[i]))) == typed) {
+          clickButton(buttonOrder_[i]);
+          return true;
+        }
+      }
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+std::unique_ptr<TMessageForm> buildMessageDialog(const std::string& message, TDialogKind kind,
+                                                 TDialogButtons buttons) {
+  auto dialog = std::make_unique<TMessageForm>(message, kind, buttons);
+  dialog->load();
+  return dialog;
+}
+
+TModalResult showMessageDialog(const std::string& message, TDialogKind kind, TDialogButtons buttons,
+                               int helpContext, int left, int top, const std::string& helpFile) {
+  // The dialog is destroyed however the run ends.
+  std::unique_ptr<TMessageForm> dialog = buildMessageDialog(message, kind, buttons);
+  dialog->HelpContext = helpContext;
+  dialog->HelpFile = helpFile;
+  if (left >= 0) dialog->Left = left;
+  if (top >= 0) dialog->Top = top;
+  if (left < 0 && top < 0) {
+    dialog->Position = poScreenCenter;
+  } else {
+    SetWindowPos(dialog->handle(), nullptr, dialog->Left, dialog->Top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return runModal(*dialog);
+}
+
+std::string composeDialogText(TMessageForm& dialog) {
+  const std::string divider = std::string(27, '-') + "\r\n";
+  std::string buttonLine;
+  for (HWND button : dialog.buttonHandles()) {
+    std::string caption = platform::windowText(button);
+    std::erase(caption, '&');
+    buttonLine += caption + "   ";
+  }
+  return divider + dialog.Caption + "\r\n" + divider + dialog.message() + "\r\n" + divider +
+         buttonLine + "\r\n" + divider;
+}
+
+namespace {
+
+// An open clipboard, closed with the scope.
+class OpenedClipboard {
+ public:
+  OpenedClipboard() {
+    if (!OpenClipboard(nullptr)) throw Exception("Cannot open clipboard");
+  }
+  ~OpenedClipboard() { CloseClipboard(); }
+  OpenedClipboard(const OpenedClipboard&) = delete;
+  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+};
+
+// Global memory, freed with the scope unless handed on.
+class UniqueGlobal {
+ public:
+  explicit UniqueGlobal(HGLOBAL memory) noexcept : memory_(memory) {}
+  ~UniqueGlobal() {
+    if (memory_ != nullptr) GlobalFree(memory_);
+  }
+  UniqueGlobal(const UniqueGlobal&) = delete;
+  UniqueGlobal& operator=(const UniqueGlobal&) = delete;
+  HGLOBAL get() const noexcept { return memory_; }
+  HGLOBAL release() noexcept { return std::exchange(memory_, nullptr); }
+
+ private:
+  HGLOBAL memory_;
+};
+
+}  // namespace
+
+void copyTextToClipboard(const std::string& text) {
+  // The text is UTF-8 inside the program; the clipboard gets it as UTF-16 text, which
+  // Windows offers to readers of CF_TEXT as well, converted to the ANSI code page.
+  const std::wstring wide = platform::toUtf16(text);
+  OpenedClipboard clipboard;
+  const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes));
+  if (memory.get() == nullptr) raiseLastOSError();
+  void* target = GlobalLock(memory.get());
+  if (target == nullptr) raiseLastOSError();
+  std::memcpy(target, wide.c_str(), bytes);
+  GlobalUnlock(memory.get());
+  EmptyClipboard();
+  if (SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) raiseLastOSError();
+  memory.release();  // the clipboard owns it now
+}
+
+TModalResult confirmClose() {
+  return showMessageDialog("确定要关闭吗？", dkConfirmation, buttonBit(dbOK) | buttonBit(dbCancel),
+                           0);
+}
+
+}  // namespace pumpcalc
