@@ -1,0 +1,79 @@
+// Start-up time of pumpcalc.exe beside the floor, a program that opens one empty window:
+// from CreateProcess until the program first waits for input (WaitForInputIdle), both
+// programs alternately, in one run. Prints the median of each, their ratio and whether
+// pumpcalc.exe stays within 1.2 times the floor.
+//   startup_bench [RUNS]     (the programs are looked for beside this one)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring besideThisProgram(const wchar_t* name) {
+  wchar_t self[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path(self, length);
+  return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
+}
+
+// Milliseconds from starting the program to its first idle wait; -1 on failure.
+double timeToFirstIdle(const std::wstring& program) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring commandLine = L"\"" + program + L"\"";
+  LARGE_INTEGER frequency, start, idle;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    return -1;
+  }
+  const DWORD waited = WaitForInputIdle(process.hProcess, 30000);
+  QueryPerformanceCounter(&idle);
+  TerminateProcess(process.hProcess, 0);
+  WaitForSingleObject(process.hProcess, 30000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  if (waited != 0) return -1;
+  return 1000.0 * static_cast<double>(idle.QuadPart - start.QuadPart) /
+         static_cast<double>(frequency.QuadPart);
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::atoi(argv[1]) : 21;
+  const std::wstring floorProgram = besideThisProgram(L"minimal_window.exe");
+  const std::wstring pumpcalc = besideThisProgram(L"pumpcalc.exe");
+  // One start each first, so that both find the system warm.
+  timeToFirstIdle(floorProgram);
+  timeToFirstIdle(pumpcalc);
+  std::vector<double> floorTimes, pumpcalcTimes;
+  for (int i = 0; i < runs; ++i) {
+    const double f = timeToFirstIdle(floorProgram);
+    const double p = timeToFirstIdle(pumpcalc);
+    if (f < 0 || p < 0) {
+      std::fprintf(stderr, "a program did not start or never became idle\n");
+      return 1;
+    }
+    floorTimes.push_back(f);
+    pumpcalcTimes.push_back(p);
+  }
+  const double floorMedian = median(floorTimes), pumpcalcMedian = median(pumpcalcTimes);
+  const double ratio = pumpcalcMedian / floorMedian;
+  std::printf("runs: %d each, alternately\n", runs);
+  std::printf("minimal window: %8.1f ms to first idle (median)\n", floorMedian);
+  std::printf("pumpcalc.exe:   %8.1f ms to first idle (median)\n", pumpcalcMedian);
+  std::printf("ratio %.2f (target <= 1.20): %s\n", ratio, ratio <= 1.2 ? "met" : "MISSED");
+  return 0;
+}
