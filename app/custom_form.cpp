@@ -214,7 +214,8 @@ bool TCustomForm::visible() const noexcept {
 
 void TCustomForm::applyPosition() {
   if (Position == poScreenCenter) {
-    Bounds place = centeredOnScreen(platform::screenWidth(), platform::screenHeight(), Width, Height);
+    Bounds place =
+        centeredOnScreen(platform::screenWidth(), platform::screenHeight(), Width, Height);
     HWND active = GetActiveWindow();
     if (DefaultMonitor == dmActiveForm && active != nullptr && Application != nullptr &&
         Application->mainWindow != nullptr &&
@@ -334,7 +335,8 @@ LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK TCustomForm::windowProcedure(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* form = static_cast<TCustomForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* form =
+        static_cast<TCustomForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     form->window_ = platform::UniqueWindow(window);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
   }

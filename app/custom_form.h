@@ -128,8 +128,7 @@ class TCustomForm {
 
  private:
   friend TModalResult runModal(TCustomForm& form);
-  static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam);
+  static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void applyPosition();
   void paintControls();
   void focusFirstControl();

@@ -14,13 +14,13 @@ std::unique_ptr<Exception> make(std::string message) {
 }
 
 constexpr OsCodeEntry osCodeTable[] = {
-    {0xC0000094, reDivByZero, 200},   {0xC000008C, reRangeError, 201},
-    {0xC0000095, reIntOverflow, 215}, {0xC0000090, reInvalidOp, 207},
-    {0xC0000092, reInvalidOp, 207},   {0xC000008F, reInvalidOp, 207},
-    {0xC000008E, reZeroDivide, 200},  {0xC0000091, reOverflow, 205},
-    {0xC0000093, reUnderflow, 206},   {0xC000008D, reUnderflow, 206},
+    {0xC0000094, reDivByZero, 200},       {0xC000008C, reRangeError, 201},
+    {0xC0000095, reIntOverflow, 215},     {0xC0000090, reInvalidOp, 207},
+    {0xC0000092, reInvalidOp, 207},       {0xC000008F, reInvalidOp, 207},
+    {0xC000008E, reZeroDivide, 200},      {0xC0000091, reOverflow, 205},
+    {0xC0000093, reUnderflow, 206},       {0xC000008D, reUnderflow, 206},
     {0xC0000005, reAccessViolation, 216}, {0xC0000096, rePrivilege, 218},
-    {0xC000013A, reControlC, 217},    {0xC00000FD, reStackOverflow, 202},
+    {0xC000013A, reControlC, 217},        {0xC00000FD, reStackOverflow, 202},
 };
 constexpr int otherOsExceptionExitNumber = 255;
 constexpr int abstractCallExitNumber = 210;
@@ -58,10 +58,10 @@ std::string accessViolationMessage(const OsExceptionRecord& record) {
   const std::uintptr_t target = record.parameterCount >= 2 ? record.parameters[1] : 0;
   const std::string access = loadResString(write ? sWriteAccess : sReadAccess);
   if (auto module = findModuleAt(record.address)) {
-    return formatText(loadResString(sAccessViolationInModule),
-                      {FormatArg::address(record.address),
-                       fileNameWithoutDirectory(module->fileName), access,
-                       FormatArg::address(target)});
+    return formatText(
+        loadResString(sAccessViolationInModule),
+        {FormatArg::address(record.address), fileNameWithoutDirectory(module->fileName), access,
+         FormatArg::address(target)});
   }
   return formatText(loadResString(sAccessViolation),
                     {FormatArg::address(record.address), access, FormatArg::address(target)});
@@ -174,8 +174,10 @@ void installErrorHooks(UnhandledErrorHook onUnhandled) {
   hooks.abstractCallHook = true;
   hooks.installed = true;
   // Heap exhaustion in operator new raises the reserved EOutOfMemory.
-  std::set_new_handler(
-      [] { reportRuntimeError(reOutOfMemory, reinterpret_cast<std::uintptr_t>(__builtin_return_address(0))); });
+  std::set_new_handler([] {
+    reportRuntimeError(reOutOfMemory,
+                       reinterpret_cast<std::uintptr_t>(__builtin_return_address(0)));
+  });
 }
 
 void removeErrorHooks() {

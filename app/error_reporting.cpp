@@ -22,8 +22,7 @@ std::string errorBoxText(const std::string& message) {
   return static_cast<unsigned char>(message.back()) > '.' ? message + "." : message;
 }
 
-int showApplicationMessageBox(const std::string& text, const std::string& caption,
-                              unsigned flags) {
+int showApplicationMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
   HWND app = Application != nullptr ? Application->applicationWindow() : nullptr;
   HWND active = GetActiveWindow();
 

@@ -18,8 +18,7 @@ std::string errorBoxText(const std::string& message);
 // A message box owned by the application window, centred on the active window's monitor,
 // with every other window of the program disabled while it shows; everything is restored
 // afterwards, also when showing fails. Returns the system's answer.
-int showApplicationMessageBox(const std::string& text, const std::string& caption,
-                              unsigned flags);
+int showApplicationMessageBox(const std::string& text, const std::string& caption, unsigned flags);
 
 // Runs one step inside an error net: an error that escapes it is reported, and the
 // program goes on.

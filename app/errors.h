@@ -61,11 +61,11 @@ class Exception : public std::exception {
 }
 
 // Declares an error class that adds nothing to its base but its name.
-#define PUMPCALC_ERROR_CLASS_BODY(Name, Base)                                              \
- public:                                                                                 \
-  using Base::Base;                                                                      \
-  const char* className() const noexcept override { return #Name; }                      \
-  [[noreturn]] void raise() const override { throw *this; }                              \
+#define PUMPCALC_ERROR_CLASS_BODY(Name, Base)                       \
+ public:                                                            \
+  using Base::Base;                                                 \
+  const char* className() const noexcept override { return #Name; } \
+  [[noreturn]] void raise() const override { throw *this; }         \
   std::unique_ptr<Exception> clone() const override { return std::make_unique<Name>(*this); }
 
 #define PUMPCALC_DECLARE_ERROR_CLASS(Name, Base) \

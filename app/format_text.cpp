@@ -46,8 +46,9 @@ bool appendArgument(std::string& out, char directive, const FormatArg& arg) {
       return true;
     case 'x':
       if (arg.kind() == Kind::text) return false;
-      appendHex(out, arg.kind() == Kind::signedInteger ? static_cast<std::uint32_t>(arg.signedValue())
-                                                        : arg.unsignedValue(),
+      appendHex(out,
+                arg.kind() == Kind::signedInteger ? static_cast<std::uint32_t>(arg.signedValue())
+                                                  : arg.unsignedValue(),
                 1);
       return true;
     case 'p':

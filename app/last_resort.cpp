@@ -43,14 +43,14 @@ std::string formatFallbackText(const Exception* error, const char* className,
 
   const std::string_view message = error != nullptr ? error->message() : std::string_view();
   const std::string_view period = !message.empty() && message.back() != '.' ? "." : "";
-  std::string text = formatText(loadResString(sExceptionInModule),
-                                {className, shownModule, FormatArg::address(offset), message, period});
+  std::string text =
+      formatText(loadResString(sExceptionInModule),
+                 {className, shownModule, FormatArg::address(offset), message, period});
   if (text.size() > fallbackTextLimit) text.resize(fallbackTextLimit);
   return text;
 }
 
-void reportUnhandledError(const Exception* error, const char* className,
-                          std::uintptr_t address) {
+void reportUnhandledError(const Exception* error, const char* className, std::uintptr_t address) {
   showLastResortText(formatFallbackText(error, className, address));
   std::exit(1);
 }

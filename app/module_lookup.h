@@ -8,8 +8,8 @@
 namespace pumpcalc {
 
 struct ModuleAtAddress {
-  std::string fileName;       // the module's full file name (UTF-8)
-  std::uintptr_t base = 0;    // where its image starts
+  std::string fileName;     // the module's full file name (UTF-8)
+  std::uintptr_t base = 0;  // where its image starts
 };
 
 // The module whose image holds `address`, when the address lies in committed memory of a

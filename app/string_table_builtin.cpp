@@ -1,8 +1,8 @@
-#include "app/string_table.h"
-
 #include <algorithm>
 #include <iterator>
 #include <string_view>
+
+#include "app/string_table.h"
 
 namespace pumpcalc {
 namespace {

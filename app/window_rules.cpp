@@ -9,7 +9,8 @@ int mulDiv(int a, int b, int c) noexcept {
   const std::int64_t product = static_cast<std::int64_t>(a) * b;
   const bool negative = (product < 0) != (c < 0);
   const std::uint64_t magnitude = static_cast<std::uint64_t>(product < 0 ? -product : product);
-  const std::uint64_t divisor = static_cast<std::uint64_t>(c < 0 ? -static_cast<std::int64_t>(c) : c);
+  const std::uint64_t divisor =
+      static_cast<std::uint64_t>(c < 0 ? -static_cast<std::int64_t>(c) : c);
   const std::uint64_t rounded = (magnitude + divisor / 2) / divisor;  // halves away from zero
   return static_cast<int>(negative ? -static_cast<std::int64_t>(rounded)
                                    : static_cast<std::int64_t>(rounded));
@@ -20,7 +21,8 @@ Bounds scaleBounds(const Bounds& bounds, int m, int d, bool keepWidth, bool keep
   scaled.left = mulDiv(bounds.left, m, d);
   scaled.top = mulDiv(bounds.top, m, d);
   scaled.width = keepWidth ? bounds.width : mulDiv(bounds.left + bounds.width, m, d) - scaled.left;
-  scaled.height = keepHeight ? bounds.height : mulDiv(bounds.top + bounds.height, m, d) - scaled.top;
+  scaled.height =
+      keepHeight ? bounds.height : mulDiv(bounds.top + bounds.height, m, d) - scaled.top;
   return scaled;
 }
 

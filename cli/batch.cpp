@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/decimal_format.h"
 #include "app/errors.h"
+#include "core/decimal_format.h"
 #include "core/pump_power.h"
 
 namespace pumpcalc::cli {
@@ -93,9 +93,9 @@ bool runBatch(std::FILE* in, std::FILE* out, BatchSummary& summary) {
 
     std::size_t lineStart = 0;
     const char* const data = buffer.data();
-    while (const void* newline =
-               std::memchr(data + lineStart, '\n', available - lineStart)) {
-      const std::size_t lineEnd = static_cast<std::size_t>(static_cast<const char*>(newline) - data);
+    while (const void* newline = std::memchr(data + lineStart, '\n', available - lineStart)) {
+      const std::size_t lineEnd =
+          static_cast<std::size_t>(static_cast<const char*>(newline) - data);
       processLine(std::string_view(data + lineStart, lineEnd - lineStart), output, summary);
       if (!output.flushIfFull()) return false;
       lineStart = lineEnd + 1;

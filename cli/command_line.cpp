@@ -31,8 +31,8 @@ namespace {
 
 bool looksLikeOption(std::string_view arg) {
   // "-5", "-.5" and "-" alone are values; "--batch" and "-x" are options.
-  return arg.size() >= 2 && arg[0] == '-' &&
-         !(arg[1] >= '0' && arg[1] <= '9') && arg[1] != '.' && arg[1] != ',';
+  return arg.size() >= 2 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9') && arg[1] != '.' &&
+         arg[1] != ',';
 }
 
 }  // namespace

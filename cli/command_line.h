@@ -2,9 +2,9 @@
 #pragma once
 
 #include <optional>
-#include <variant>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace pumpcalc::cli {

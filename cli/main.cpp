@@ -5,10 +5,10 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/batch.h"
-#include "cli/command_line.h"
 #include "app/error_mapping.h"
 #include "app/errors.h"
+#include "cli/batch.h"
+#include "cli/command_line.h"
 #include "core/locale_numbers.h"
 #include "core/pump_power.h"
 

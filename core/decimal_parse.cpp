@@ -3,10 +3,10 @@
 #include <cstdint>
 
 #include "app/errors.h"
+#include "app/string_table.h"
 #include "core/float_unit.h"
 #include "core/locale_numbers.h"
 #include "core/powers_of_ten.h"
-#include "app/string_table.h"
 
 namespace pumpcalc {
 namespace {

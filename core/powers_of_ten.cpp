@@ -38,7 +38,7 @@ const std::array<ExtendedReal, 32> PowersOfTenLow = {
 };
 
 const std::array<ExtendedReal, 16> PowersOfTenMid = {
-    ExtendedReal{},  // unused
+    ExtendedReal{},                                             // unused
     ExtendedReal::fromBits(false, 0x4069, 0x9DC5ADA82B70B59E),  // 1e32
     ExtendedReal::fromBits(false, 0x40D3, 0xC2781F49FFCFA6D5),  // 1e64
     ExtendedReal::fromBits(false, 0x413D, 0xEFB3AB16C59B14A3),  // 1e96
@@ -57,7 +57,7 @@ const std::array<ExtendedReal, 16> PowersOfTenMid = {
 };
 
 const std::array<ExtendedReal, 10> PowersOfTenHigh = {
-    ExtendedReal{},  // unused
+    ExtendedReal{},                                             // unused
     ExtendedReal::fromBits(false, 0x46A3, 0xE319A0AEA60E91C7),  // 1e512
     ExtendedReal::fromBits(false, 0x4D48, 0xC976758681750C17),  // 1e1024
     ExtendedReal::fromBits(false, 0x53ED, 0xB2B8353B3993A7E4),  // 1e1536

@@ -66,9 +66,9 @@ PumpResult calculatePumpPowerValues(ReadFlow&& readFlow, ReadHead&& readHead,
 template <std::invocable ReadFlow, std::invocable ReadHead, std::invocable ReadEfficiency>
 PumpPowerTexts calculatePumpPower(ReadFlow&& readFlow, ReadHead&& readHead,
                                   ReadEfficiency&& readEfficiency) {
-  const PumpResult result = calculatePumpPowerValues(std::forward<ReadFlow>(readFlow),
-                                                     std::forward<ReadHead>(readHead),
-                                                     std::forward<ReadEfficiency>(readEfficiency));
+  const PumpResult result =
+      calculatePumpPowerValues(std::forward<ReadFlow>(readFlow), std::forward<ReadHead>(readHead),
+                               std::forward<ReadEfficiency>(readEfficiency));
   return {extendedToText(result.shaftPower), extendedToText(result.lowerMotorPower),
           extendedToText(result.upperMotorPower)};
 }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 #include "app/error_mapping.h"
 #include "app/last_resort.h"
 #include "core/float_unit.h"

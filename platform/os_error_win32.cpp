@@ -18,7 +18,8 @@ std::string systemMessageText(DWORD errorNumber) {
 }  // namespace
 
 EOSError makeOSError(std::uint32_t errorNumber) {
-  EOSError error(osErrorMessage(errorNumber, errorNumber != 0 ? systemMessageText(errorNumber) : ""));
+  EOSError error(
+      osErrorMessage(errorNumber, errorNumber != 0 ? systemMessageText(errorNumber) : ""));
   error.osErrorNumber = errorNumber;
   return error;
 }

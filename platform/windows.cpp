@@ -67,7 +67,9 @@ int screenPixelsPerInch() noexcept {
   return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
-HMONITOR monitorOf(HWND window) noexcept { return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST); }
+HMONITOR monitorOf(HWND window) noexcept {
+  return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+}
 
 RECT monitorBoundsOf(HWND window) noexcept {
   MONITORINFO info{};

@@ -42,7 +42,8 @@ class UniqueGdiObject {
  public:
   UniqueGdiObject() = default;
   explicit UniqueGdiObject(HGDIOBJ object) noexcept : object_(object) {}
-  UniqueGdiObject(UniqueGdiObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
+  UniqueGdiObject(UniqueGdiObject&& other) noexcept
+      : object_(std::exchange(other.object_, nullptr)) {}
   UniqueGdiObject& operator=(UniqueGdiObject&& other) noexcept {
     if (this != &other) {
       if (object_ != nullptr) DeleteObject(object_);
@@ -118,7 +119,8 @@ HWND createWindow(const WindowSpec& spec);
 
 // Registers a window class unless it is registered; raises "Error creating window class".
 void registerWindowClass(const wchar_t* className, WNDPROC procedure, UINT style = 0,
-                         HICON icon = nullptr, HCURSOR cursor = nullptr, HBRUSH background = nullptr);
+                         HICON icon = nullptr, HCURSOR cursor = nullptr,
+                         HBRUSH background = nullptr);
 
 std::string windowText(HWND window);
 void setWindowText(HWND window, std::string_view text);

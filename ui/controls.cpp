@@ -5,8 +5,8 @@
 namespace pumpcalc {
 namespace {
 
-HWND createChild(TCustomForm& form, const TControl& control, const wchar_t* className,
-                 DWORD style, DWORD exStyle) {
+HWND createChild(TCustomForm& form, const TControl& control, const wchar_t* className, DWORD style,
+                 DWORD exStyle) {
   const POINT scrolled = form.scrollOffset();
   platform::WindowSpec spec;
   spec.className = className;
@@ -45,7 +45,8 @@ void TLabel::paint(TCustomForm& form, HDC dc) {
 }
 
 void TEdit::createHandle(TCustomForm& form) {
-  handle = createChild(form, *this, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE);
+  handle =
+      createChild(form, *this, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE);
   SendMessageW(handle, EM_LIMITTEXT, 0, 0);  // no limit
 }
 

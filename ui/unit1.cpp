@@ -88,7 +88,8 @@ void TForm1::loadLayout() {
   find(Label1, "Label1"), find(Edit1, "Edit1"), find(Label3, "Label3"), find(Label4, "Label4");
   find(Edit2, "Edit2"), find(Label2, "Label2"), find(Label5, "Label5"), find(Edit3, "Edit3");
   find(Label7, "Label7"), find(Edit4, "Edit4"), find(Label8, "Label8"), find(Button1, "Button1");
-  find(Button2, "Button2"), find(Button3, "Button3"), find(Label9, "Label9"), find(Label6, "Label6");
+  find(Button2, "Button2"), find(Button3, "Button3"), find(Label9, "Label9"),
+      find(Label6, "Label6");
   find(Label10, "Label10"), find(Edit5, "Edit5"), find(Label11, "Label11");
   find(Label12, "Label12"), find(Edit6, "Edit6");
   Button1->onClick = [this] { Button1Click(); };
@@ -99,9 +100,9 @@ void TForm1::loadLayout() {
 void TForm1::Button1Click() {
   // Each box is read only when the calculation reaches it; a failure leaves every result
   // box as it was.
-  const PumpPowerTexts texts = calculatePumpPower([this] { return Edit1->text(); },
-                                                  [this] { return Edit2->text(); },
-                                                  [this] { return Edit3->text(); });
+  const PumpPowerTexts texts =
+      calculatePumpPower([this] { return Edit1->text(); }, [this] { return Edit2->text(); },
+                         [this] { return Edit3->text(); });
   Edit4->setText(texts.shaftPower);
   Edit5->setText(texts.lowerMotorPower);
   Edit6->setText(texts.upperMotorPower);
@@ -116,8 +117,6 @@ void TForm1::Button2Click() {
 
 void TForm1::Button3Click() { closeWindow(*this); }
 
-void TForm1::FormCloseQuery(TCustomForm&, bool& canClose) {
-  canClose = confirmClose() != mrCancel;
-}
+void TForm1::FormCloseQuery(TCustomForm&, bool& canClose) { canClose = confirmClose() != mrCancel; }
 
 }  // namespace pumpcalc

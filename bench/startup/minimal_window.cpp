@@ -26,19 +26,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
   HWND owner = nullptr;
   if (calculatorWindows) {
     owner = CreateWindowExW(0, windowClass.lpszClassName, L"minimal", 0x84CA0000,
-                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2,
-                            0, 0, nullptr, nullptr, instance, nullptr);
+                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0,
+                            0, nullptr, nullptr, instance, nullptr);
   }
-  HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Minimal", WS_OVERLAPPEDWINDOW,
-                                293, 221, 377, 407, owner, nullptr, instance, nullptr);
+  HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Minimal", WS_OVERLAPPEDWINDOW, 293,
+                                221, 377, 407, owner, nullptr, instance, nullptr);
   if (window == nullptr) return 1;
   HWND first = nullptr;
   for (int i = 0; calculatorWindows && i < 9; ++i) {
     const bool edit = i < 4 || i > 6;
-    HWND control = CreateWindowExW(edit ? WS_EX_CLIENTEDGE : 0, edit ? L"EDIT" : L"BUTTON", L"",
-                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP, 20, 20 + 30 * i, 81, 21,
-                                   window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)),
-                                   instance, nullptr);
+    HWND control =
+        CreateWindowExW(edit ? WS_EX_CLIENTEDGE : 0, edit ? L"EDIT" : L"BUTTON", L"",
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP, 20, 20 + 30 * i, 81, 21, window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)), instance, nullptr);
     if (first == nullptr) first = control;
   }
   ShowWindow(window, showCommand);

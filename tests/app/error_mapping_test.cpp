@@ -151,11 +151,11 @@ TEST(MapOsException, AccessViolationNamesTheModuleWhenThereIsOne) {
 
   auto read = mapOsException(accessViolation(inside, false, 0));
   EXPECT_STREQ(read->className(), "EAccessViolation");
-  EXPECT_EQ(read->message(),
-            "Access violation at address " + at + " in module '" + module + "'. Read of address 00000000");
+  EXPECT_EQ(read->message(), "Access violation at address " + at + " in module '" + module +
+                                 "'. Read of address 00000000");
   auto write = mapOsException(accessViolation(inside, true, 0xABC));
-  EXPECT_EQ(write->message(),
-            "Access violation at address " + at + " in module '" + module + "'. Write of address 00000ABC");
+  EXPECT_EQ(write->message(), "Access violation at address " + at + " in module '" + module +
+                                  "'. Write of address 00000ABC");
   auto outside = mapOsException(accessViolation(0x12345678, false, 0));
   EXPECT_EQ(outside->message(), "Access violation at address 12345678. Read of address 00000000");
 }

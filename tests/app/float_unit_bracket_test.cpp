@@ -57,8 +57,8 @@ TEST_F(FloatUnitBracketTest, SurvivesAWindowCreationThatChangesTheControlWords) 
   HWND window = nullptr;
   {
     FloatUnitBracket bracket;
-    window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 10,
-                             10, nullptr, nullptr, windowClass.hInstance, nullptr);
+    window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10,
+                             nullptr, nullptr, windowClass.hInstance, nullptr);
   }
   ASSERT_NE(window, nullptr);
   expectRestored();

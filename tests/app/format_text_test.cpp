@@ -16,7 +16,8 @@ TEST(FormatText, FillsEachDirectiveWithItsArgument) {
       {"4294967295", formatText("%d", {4294967295u})},
       {"C0000135", formatText("%x", {0xC0000135u})},
       {"0", formatText("%x", {0u})},
-      {"00000000 12345678", formatText("%p %p", {FormatArg::address(0), FormatArg::address(0x12345678)})},
+      {"00000000 12345678",
+       formatText("%p %p", {FormatArg::address(0), FormatArg::address(0x12345678)})},
       {"140001234", formatText("%p", {FormatArg::address(0x140001234)})},
       {"100%", formatText("100%%", {})},
       // Missing or mismatched arguments are written as the template stands.

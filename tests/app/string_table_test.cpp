@@ -83,8 +83,10 @@ const std::vector<Entry> expectedTable = {
 };
 
 TEST(StringTable, HoldsEveryTextAtItsNumber) {
-  for (const Entry& entry : expectedTable) EXPECT_EQ(loadResString(entry.id), entry.text) << entry.id;
-  for (int unused : {0, 1, 65343, 65376, 65473, 65520}) EXPECT_EQ(loadResString(unused), "") << unused;
+  for (const Entry& entry : expectedTable)
+    EXPECT_EQ(loadResString(entry.id), entry.text) << entry.id;
+  for (int unused : {0, 1, 65343, 65376, 65473, 65520})
+    EXPECT_EQ(loadResString(unused), "") << unused;
 }
 
 #ifdef _WIN32
@@ -98,8 +100,8 @@ TEST(StringTable, TheWindowProgramCarriesEveryText) {
   ASSERT_NE(program, nullptr) << platform::toUtf8(path);
   for (const Entry& entry : expectedTable) {
     const wchar_t* text = nullptr;
-    const int count = LoadStringW(program, static_cast<UINT>(entry.id),
-                                  reinterpret_cast<wchar_t*>(&text), 0);
+    const int count =
+        LoadStringW(program, static_cast<UINT>(entry.id), reinterpret_cast<wchar_t*>(&text), 0);
     EXPECT_EQ(platform::toUtf8(std::wstring_view(text, count > 0 ? count : 0)), entry.text)
         << entry.id;
   }

@@ -77,7 +77,8 @@ TEST(Batch, UsesTheDecimalSeparator) {
   DecimalSeparatorChar = ',';
   const BatchRun run = runOn("1,5\t2\t100\n");
   DecimalSeparatorChar = saved;
-  EXPECT_EQ(run.output, "1,5\t2\t100\t0,00816993464052288\t0,00898692810457516\t0,00980392156862745\n");
+  EXPECT_EQ(run.output,
+            "1,5\t2\t100\t0,00816993464052288\t0,00898692810457516\t0,00980392156862745\n");
 }
 
 }  // namespace

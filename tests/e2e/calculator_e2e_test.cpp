@@ -153,7 +153,8 @@ TEST(Calculator, ClosingAsksFirstAndRefusingKeepsEverything) {
   calculator.press(calculator.okButton());
   const auto texts = [&] {
     std::array<std::string, 6> all;
-    for (int box = 1; box <= 6; ++box) all[static_cast<std::size_t>(box - 1)] = calculator.text(box);
+    for (int box = 1; box <= 6; ++box)
+      all[static_cast<std::size_t>(box - 1)] = calculator.text(box);
     return all;
   };
   const auto before = texts();
@@ -192,16 +193,16 @@ TEST(Calculator, ClosingAsksFirstAndRefusingKeepsEverything) {
       HWND asked = waitForConfirmation(calculator.program(), timeout);
       ASSERT_NE(asked, nullptr);
       refuse(asked);
-      ASSERT_TRUE(waitUntil([&] { return !isVisible(asked) && isEnabled(calculator.window()); },
-                            timeout));
+      ASSERT_TRUE(
+          waitUntil([&] { return !isVisible(asked) && isEnabled(calculator.window()); }, timeout));
       EXPECT_TRUE(calculator.program().isRunning());
       EXPECT_EQ(texts(), before);
     }
   }
 
   // The taskbar button's Close, then OK: the program ends with 0.
-  HWND app = waitForTopLevelWindow(calculator.program().processId(), withClass(L"TApplication"),
-                                   timeout);
+  HWND app =
+      waitForTopLevelWindow(calculator.program().processId(), withClass(L"TApplication"), timeout);
   sysCommand(app, SC_CLOSE);
   ASSERT_TRUE(answerConfirmation(calculator.program(), L"OK", timeout));
   const auto code = calculator.program().waitForExit(timeout);

@@ -34,7 +34,9 @@ void pressOk(const MessageBoxSeen& box, int timeoutMs) {
 HWND waitForConfirmation(const LaunchedProgram& program, int timeoutMs) {
   return waitForTopLevelWindow(
       program.processId(),
-      [](const WindowInfo& window) { return window.visible && window.className == L"TMessageForm"; },
+      [](const WindowInfo& window) {
+        return window.visible && window.className == L"TMessageForm";
+      },
       timeoutMs);
 }
 

@@ -41,9 +41,9 @@ TEST_F(Form1Test, TheLayoutGivesTheWindowAndItsControls) {
   ASSERT_EQ(form_->controls().size(), 21u);
   // Created in the layout's order: the static texts first, then the boxes and buttons in
   // tab order.
-  const char* layoutOrder[] = {"Label1", "Label3",  "Label4",  "Label2",  "Label5",  "Label7",
-                               "Label8", "Label9",  "Label6",  "Label10", "Label11", "Label12",
-                               "Edit1",  "Edit2",   "Edit3",   "Edit4",   "Button1", "Button2",
+  const char* layoutOrder[] = {"Label1",  "Label3", "Label4", "Label2",  "Label5",  "Label7",
+                               "Label8",  "Label9", "Label6", "Label10", "Label11", "Label12",
+                               "Edit1",   "Edit2",  "Edit3",  "Edit4",   "Button1", "Button2",
                                "Button3", "Edit5",  "Edit6"};
   for (std::size_t i = 0; i < 21; ++i) EXPECT_EQ(form_->controls()[i]->name, layoutOrder[i]);
   EXPECT_EQ(form_->Label9->caption, "  泵功率的计算        ");
