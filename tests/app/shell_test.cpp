@@ -8,6 +8,7 @@
 #include "app/custom_form.h"
 #include "app/errors.h"
 #include "core/locale_numbers.h"
+#include "tests/support/application_test.h"
 
 namespace pumpcalc {
 namespace {
@@ -42,23 +43,7 @@ class TTestForm : public TCustomForm {
   }
 };
 
-// An application object for one test, as start-up makes it.
-class ShellTest : public testing::Test {
- protected:
-  void SetUp() override {
-    application_ = std::make_unique<TApplication>();
-    Application = application_.get();
-  }
-  void TearDown() override {
-    application_.reset();
-    Application = nullptr;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
-  }
-
-  std::unique_ptr<TApplication> application_;
-};
+using ShellTest = test::ApplicationTest;
 
 TEST_F(ShellTest, ControlsScaleByTheMeasuredTextHeightWhileTheWindowKeepsItsSize) {
   for (int measured : {13, 16}) {
@@ -172,15 +157,18 @@ TEST_F(ShellTest, AModalRunDisablesTheOtherWindowsAndRestoresThem) {
 }
 
 TEST_F(ShellTest, ASettingsChangeReloadsTheDecimalSeparator) {
-  wchar_t saved[8] = {};
-  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved, 8);
-  ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, L","));
-  SendMessageW(application_->applicationWindow(), WM_WININICHANGE, 0,
-               reinterpret_cast<LPARAM>(L"intl"));
-  EXPECT_EQ(DecimalSeparatorChar, ',');
-  SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved);
+  wchar_t saved = 0;
+  {
+    test::DecimalSymbolChange comma(*application_, L",");
+    ASSERT_TRUE(comma.changed());
+    EXPECT_EQ(DecimalSeparatorChar, ',');
+    saved = comma.savedSymbol();
+  }
+  EXPECT_EQ(DecimalSeparatorChar, static_cast<char>(saved));
+  // The taskbar's restart announces itself the same way.
+  DecimalSeparatorChar = '#';
   SendMessageW(application_->applicationWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-  EXPECT_EQ(DecimalSeparatorChar, static_cast<char>(saved[0]));
+  EXPECT_EQ(DecimalSeparatorChar, static_cast<char>(saved));
 }
 
 TEST_F(ShellTest, TheTitleIsTheProgramFileName) {

@@ -11,6 +11,7 @@
 
 #include "app/application.h"
 #include "platform/text_encoding.h"
+#include "tests/support/application_test.h"
 
 namespace pumpcalc {
 namespace {
@@ -114,23 +115,16 @@ constexpr TDialogButtons abortRetryIgnore =
     buttonBit(dbAbort) | buttonBit(dbRetry) | buttonBit(dbIgnore);
 constexpr TDialogButtons yesNoCancel = buttonBit(dbYes) | buttonBit(dbNo) | buttonBit(dbCancel);
 
-class MessageDialogTest : public testing::Test {
+class MessageDialogTest : public test::ApplicationTest {
  protected:
   void SetUp() override {
-    application_ = std::make_unique<TApplication>();
-    Application = application_.get();
+    ApplicationTest::SetUp();
     setModifiers(false, false, false);
   }
   void TearDown() override {
     setModifiers(false, false, false);
-    application_.reset();
-    Application = nullptr;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    ApplicationTest::TearDown();
   }
-
-  std::unique_ptr<TApplication> application_;
 };
 
 TEST_F(MessageDialogTest, KeysEndAConfirmation) {

@@ -10,23 +10,18 @@
 #include "app/application.h"
 #include "app/errors.h"
 #include "core/locale_numbers.h"
+#include "tests/support/application_test.h"
 
 namespace pumpcalc {
 namespace {
 
-class Form1Test : public testing::Test {
+class Form1Test : public test::ApplicationTest {
  protected:
   void SetUp() override {
-    application_ = std::make_unique<TApplication>();
-    Application = application_.get();
+    ApplicationTest::SetUp();
     form_ = application_->createMainWindow<TForm1>();
   }
-  void TearDown() override {
-    application_.reset();
-    Application = nullptr;
-  }
 
-  std::unique_ptr<TApplication> application_;
   TForm1* form_ = nullptr;
 };
 
@@ -76,11 +71,8 @@ TEST_F(Form1Test, OkFillsTheResultsAndClearLeavesTheMotorPowers) {
 }
 
 TEST_F(Form1Test, ANewDecimalSeparatorTakesEffectAtTheSettingsChange) {
-  wchar_t saved[8] = {};
-  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved, 8);
-  ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, L","));
-  SendMessageW(application_->applicationWindow(), WM_WININICHANGE, 0,
-               reinterpret_cast<LPARAM>(L"intl"));
+  test::DecimalSymbolChange comma(*application_, L",");
+  ASSERT_TRUE(comma.changed());
   form_->Edit1->setText("1,5");
   form_->Edit2->setText("2");
   form_->Edit3->setText("100");
@@ -88,11 +80,6 @@ TEST_F(Form1Test, ANewDecimalSeparatorTakesEffectAtTheSettingsChange) {
   EXPECT_EQ(form_->Edit4->text(), "0,00816993464052288");
   form_->Edit1->setText("1.5");
   EXPECT_THROW(form_->Button1Click(), EConvertError);
-
-  SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved);
-  SendMessageW(application_->applicationWindow(), WM_WININICHANGE, 0,
-               reinterpret_cast<LPARAM>(L"intl"));
-  EXPECT_EQ(DecimalSeparatorChar, '.');
 }
 
 }  // namespace
