@@ -28,14 +28,14 @@ bool isKeyboardMessage(UINT message) { return message >= WM_KEYFIRST && message 
 
 TApplication::TApplication() : startupShowCommand(platform::startupShowCommand()) {
   platform::registerWindowClass(L"TApplication", windowProcedure);
-  platform::WindowSpec spec;
-  spec.className = L"TApplication";
-  spec.caption = deriveApplicationTitle(programFileName());
-  spec.style = applicationWindowStyle;
-  spec.left = platform::screenWidth() / 2;
-  spec.top = platform::screenHeight() / 2;
-  spec.createParameter = this;
-  window_ = platform::UniqueWindow(platform::createWindow(spec));
+  platform::WindowParams params;
+  params.className = L"TApplication";
+  params.caption = deriveApplicationTitle(programFileName());
+  params.style = applicationWindowStyle;
+  params.left = platform::screenWidth() / 2;
+  params.top = platform::screenHeight() / 2;
+  params.createParameter = this;
+  window_ = platform::UniqueWindow(platform::createWindow(params));
 
   const HICON icon = loadApplicationIcon();
   SendMessageW(applicationWindow(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));

@@ -111,19 +111,19 @@ void TCustomForm::load() {
   platform::registerWindowClass(className(), windowProcedure, CS_DBLCLKS, nullptr,
                                 LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)),
                                 reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  platform::WindowSpec spec;
-  spec.className = className();
-  spec.caption = Caption;
-  spec.style = styleOf(*this);
-  spec.exStyle = BorderStyle == bsDialog ? WS_EX_DLGMODALFRAME : 0;
-  spec.left = Left;
-  spec.top = Top;
-  spec.width = Width;
-  spec.height = Height;
-  spec.parent = Application != nullptr ? Application->applicationWindow() : nullptr;
-  spec.createParameter = this;
+  platform::WindowParams params;
+  params.className = className();
+  params.caption = Caption;
+  params.style = styleOf(*this);
+  params.exStyle = BorderStyle == bsDialog ? WS_EX_DLGMODALFRAME : 0;
+  params.left = Left;
+  params.top = Top;
+  params.width = Width;
+  params.height = Height;
+  params.parent = Application != nullptr ? Application->applicationWindow() : nullptr;
+  params.createParameter = this;
   // The window procedure takes ownership of the handle as the window is created.
-  platform::createWindow(spec);
+  platform::createWindow(params);
   if (BorderStyle == bsDialog) {
     // A dialog frame: no resizing, and only Move and Close on its system menu.
     HMENU menu = GetSystemMenu(handle(), FALSE);

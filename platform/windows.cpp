@@ -9,15 +9,15 @@
 
 namespace pumpcalc::platform {
 
-HWND createWindow(const WindowSpec& spec) {
-  const std::wstring caption = toUtf16(spec.caption);
+HWND createWindow(const WindowParams& params) {
+  const std::wstring caption = toUtf16(params.caption);
   HWND window;
   {
     FloatUnitBracket bracket;
-    window = CreateWindowExW(spec.exStyle, spec.className, caption.c_str(), spec.style, spec.left,
-                             spec.top, spec.width, spec.height, spec.parent,
-                             reinterpret_cast<HMENU>(spec.controlId), programInstance(),
-                             spec.createParameter);
+    window = CreateWindowExW(params.exStyle, params.className, caption.c_str(), params.style,
+                             params.left, params.top, params.width, params.height, params.parent,
+                             reinterpret_cast<HMENU>(params.controlId), programInstance(),
+                             params.createParameter);
   }
   if (window == nullptr) raiseLastOSError();
   return window;

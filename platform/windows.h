@@ -103,7 +103,7 @@ class PaintScope {
   HDC dc_;
 };
 
-struct WindowSpec {
+struct WindowParams {
   const wchar_t* className = nullptr;
   std::string_view caption;
   DWORD style = 0;
@@ -115,7 +115,7 @@ struct WindowSpec {
 };
 
 // CreateWindowExW with the float-unit bracket around it; raises EOSError on failure.
-HWND createWindow(const WindowSpec& spec);
+HWND createWindow(const WindowParams& params);
 
 // Registers a window class unless it is registered; raises "Error creating window class".
 void registerWindowClass(const wchar_t* className, WNDPROC procedure, UINT style = 0,

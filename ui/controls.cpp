@@ -8,18 +8,18 @@ namespace {
 HWND createChild(TCustomForm& form, const TControl& control, const wchar_t* className, DWORD style,
                  DWORD exStyle) {
   const POINT scrolled = form.scrollOffset();
-  platform::WindowSpec spec;
-  spec.className = className;
-  spec.caption = control.caption;
-  spec.style = WS_CHILD | WS_VISIBLE | style;
-  spec.exStyle = exStyle;
-  spec.left = control.bounds.left - scrolled.x;
-  spec.top = control.bounds.top - scrolled.y;
-  spec.width = control.bounds.width;
-  spec.height = control.bounds.height;
-  spec.parent = form.handle();
-  spec.controlId = static_cast<UINT_PTR>(control.id);
-  HWND window = platform::createWindow(spec);
+  platform::WindowParams params;
+  params.className = className;
+  params.caption = control.caption;
+  params.style = WS_CHILD | WS_VISIBLE | style;
+  params.exStyle = exStyle;
+  params.left = control.bounds.left - scrolled.x;
+  params.top = control.bounds.top - scrolled.y;
+  params.width = control.bounds.width;
+  params.height = control.bounds.height;
+  params.parent = form.handle();
+  params.controlId = static_cast<UINT_PTR>(control.id);
+  HWND window = platform::createWindow(params);
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(form.fontHandle(control.font)), FALSE);
   return window;
 }

@@ -103,19 +103,19 @@ class TMessageButton : public TControl {
     const auto index = std::find_if(controls.begin(), controls.end(),
                                     [this](const auto& c) { return c.get() == this; }) -
                        controls.begin();
-    platform::WindowSpec spec;
-    spec.className = L"BUTTON";
-    spec.caption = caption;
+    platform::WindowParams params;
+    params.className = L"BUTTON";
+    params.caption = caption;
     // BS_NOTIFY: the form hears of focus changes, to draw the focused button as default.
-    spec.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_NOTIFY |
-                 (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    spec.left = bounds.left;
-    spec.top = bounds.top;
-    spec.width = bounds.width;
-    spec.height = bounds.height;
-    spec.parent = form.handle();
-    spec.controlId = static_cast<UINT_PTR>(firstControlId + index);
-    handle = platform::createWindow(spec);
+    params.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_NOTIFY |
+                   (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    params.left = bounds.left;
+    params.top = bounds.top;
+    params.width = bounds.width;
+    params.height = bounds.height;
+    params.parent = form.handle();
+    params.controlId = static_cast<UINT_PTR>(firstControlId + index);
+    handle = platform::createWindow(params);
     SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     auto& dialog = static_cast<TMessageForm&>(form);
     tabOrder = static_cast<int>(dialog.buttonHandles_.size());
