@@ -9,9 +9,8 @@
 namespace pumpcalc {
 namespace {
 
-// MB_OK | MB_ICONHAND, and with MB_TASKMODAL for the boxes without an owner.
+// MB_OK | MB_ICONHAND.
 constexpr unsigned errorBoxFlags = 0x10;
-constexpr unsigned fallbackBoxFlags = 0x2010;
 // SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE
 constexpr UINT moveQuietly = 0x001D;
 
@@ -69,10 +68,8 @@ void reportError() noexcept {
       const std::string caption = Application != nullptr ? Application->applicationTitle() : "";
       showApplicationMessageBox(errorBoxText(error.message()), caption, errorBoxFlags);
     } catch (...) {
-      const std::string text = formatFallbackText(nullptr, currentExceptionTypeName().c_str(), 0);
-      MessageBoxW(nullptr, platform::toUtf16(text).c_str(),
-                  platform::toUtf16(loadResString(sApplicationErrorCaption)).c_str(),
-                  fallbackBoxFlags);
+      // The last resort's box, but the program goes on.
+      showLastResortText(formatFallbackText(nullptr, currentExceptionTypeName().c_str(), 0));
     }
   } catch (...) {
     // Reporting must not fail in turn: nothing more can be done for this error.

@@ -28,7 +28,8 @@ std::string formatFallbackText(const Exception* error, const char* className,
 // The readable name of the type of the exception being handled (in a catch block).
 std::string currentExceptionTypeName();
 
-// Shows the last-resort text to the user. The window program shows it in a box.
+// Shows the last-resort text to the user: the window program shows it in an ownerless,
+// task-modal "Application Error" box with the stop icon.
 void showLastResortText(const std::string& text);
 
 }  // namespace pumpcalc

@@ -1,7 +1,5 @@
 #include "core/decimal_format.h"
 
-#include <cstring>
-
 #include "core/locale_numbers.h"
 #include "core/powers_of_ten.h"
 

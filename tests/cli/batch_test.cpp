@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "core/locale_numbers.h"
+#include "tests/core/test_values.h"
 
 namespace pumpcalc::cli {
 namespace {
@@ -73,10 +73,8 @@ TEST(Batch, EmptyInputGivesNoLines) {
 }
 
 TEST(Batch, UsesTheDecimalSeparator) {
-  const char saved = DecimalSeparatorChar;
-  DecimalSeparatorChar = ',';
+  test::SeparatorScope comma(',');
   const BatchRun run = runOn("1,5\t2\t100\n");
-  DecimalSeparatorChar = saved;
   EXPECT_EQ(run.output,
             "1,5\t2\t100\t0,00816993464052288\t0,00898692810457516\t0,00980392156862745\n");
 }
