@@ -18,6 +18,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
   const bool calculatorWindows = std::wcsstr(commandLine, L"calculator-windows") != nullptr;
+  const bool plainChildren = std::wcsstr(commandLine, L"plain-children") != nullptr;
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = windowProcedure;
   windowClass.hInstance = instance;
@@ -33,13 +34,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
                                 221, 377, 407, owner, nullptr, instance, nullptr);
   if (window == nullptr) return 1;
   HWND first = nullptr;
-  for (int i = 0; calculatorWindows && i < 9; ++i) {
+  for (int i = 0; (calculatorWindows || plainChildren) && i < 9; ++i) {
     const bool edit = i < 4 || i > 6;
+    const wchar_t* childClass =
+        plainChildren ? windowClass.lpszClassName : (edit ? L"EDIT" : L"BUTTON");
     HWND control =
-        CreateWindowExW(edit ? WS_EX_CLIENTEDGE : 0, edit ? L"EDIT" : L"BUTTON", L"",
+        CreateWindowExW(edit && calculatorWindows ? WS_EX_CLIENTEDGE : 0, childClass, L"",
                         WS_CHILD | WS_VISIBLE | WS_TABSTOP, 20, 20 + 30 * i, 81, 21, window,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)), instance, nullptr);
-    if (first == nullptr) first = control;
+    if (first == nullptr && calculatorWindows) first = control;
   }
   ShowWindow(window, showCommand);
   if (owner != nullptr) {

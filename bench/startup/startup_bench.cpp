@@ -1,5 +1,6 @@
 // Start-up time of pumpcalc.exe beside the floor, a program that opens one empty window,
-// and beside a program that opens the calculator's windows and does nothing else: from
+// beside the same window with nine plain child windows, and beside a program that opens
+// the calculator's windows and does nothing else: from
 // CreateProcess until the program first waits for input (WaitForInputIdle), the programs
 // in turn, in one run. Prints the median of each, the ratios and whether pumpcalc.exe stays
 // within 1.2 times the floor.
@@ -59,24 +60,28 @@ int main(int argc, char** argv) {
   // One start each first, so that both find the system warm.
   timeToFirstIdle(floorProgram);
   timeToFirstIdle(pumpcalc);
-  std::vector<double> floorTimes, windowsTimes, pumpcalcTimes;
+  std::vector<double> floorTimes, childrenTimes, windowsTimes, pumpcalcTimes;
   for (int i = 0; i < runs; ++i) {
     const double f = timeToFirstIdle(floorProgram);
+    const double c = timeToFirstIdle(floorProgram, L"plain-children");
     const double w = timeToFirstIdle(floorProgram, L"calculator-windows");
     const double p = timeToFirstIdle(pumpcalc);
-    if (f < 0 || w < 0 || p < 0) {
+    if (f < 0 || c < 0 || w < 0 || p < 0) {
       std::fprintf(stderr, "a program did not start or never became idle\n");
       return 1;
     }
     floorTimes.push_back(f);
+    childrenTimes.push_back(c);
     windowsTimes.push_back(w);
     pumpcalcTimes.push_back(p);
   }
-  const double floorMedian = median(floorTimes), windowsMedian = median(windowsTimes),
-               pumpcalcMedian = median(pumpcalcTimes);
+  const double floorMedian = median(floorTimes), childrenMedian = median(childrenTimes),
+               windowsMedian = median(windowsTimes), pumpcalcMedian = median(pumpcalcTimes);
   const double ratio = pumpcalcMedian / floorMedian;
   std::printf("runs: %d each, in turn\n", runs);
   std::printf("minimal window:          %8.1f ms to first idle (median)\n", floorMedian);
+  std::printf("nine plain child windows: %7.1f ms (%.2f x the minimal window)\n", childrenMedian,
+              childrenMedian / floorMedian);
   std::printf("the calculator's windows: %7.1f ms (%.2f x the minimal window)\n", windowsMedian,
               windowsMedian / floorMedian);
   std::printf("pumpcalc.exe:            %8.1f ms (%.2f x the calculator's windows)\n",
