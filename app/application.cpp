@@ -41,8 +41,7 @@ TApplication::TApplication() : startupShowCommand(platform::startupShowCommand()
   SendMessageW(applicationWindow(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SetClassLongPtrW(applicationWindow(), GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
   // The taskbar button's menu offers Restore, Minimize and Close only.
-  HMENU menu = GetSystemMenu(applicationWindow(), FALSE);
-  for (UINT command : {SC_MAXIMIZE, SC_SIZE, SC_MOVE}) DeleteMenu(menu, command, MF_BYCOMMAND);
+  platform::removeSystemMenuCommands(applicationWindow(), {SC_MAXIMIZE, SC_SIZE, SC_MOVE});
 
   taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
 }

@@ -126,10 +126,7 @@ void TCustomForm::load() {
   platform::createWindow(params);
   if (BorderStyle == bsDialog) {
     // A dialog frame: no resizing, and only Move and Close on its system menu.
-    HMENU menu = GetSystemMenu(handle(), FALSE);
-    for (UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) {
-      DeleteMenu(menu, command, MF_BYCOMMAND);
-    }
+    platform::removeSystemMenuCommands(handle(), {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE});
   }
   SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle(std::nullopt)), FALSE);
   for (std::size_t i = 0; i < controls_.size(); ++i) {

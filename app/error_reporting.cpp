@@ -3,7 +3,6 @@
 #include "app/application.h"
 #include "app/errors.h"
 #include "app/last_resort.h"
-#include "platform/text_encoding.h"
 #include "platform/thread_windows.h"
 
 namespace pumpcalc {
@@ -55,8 +54,7 @@ int showApplicationMessageBox(const std::string& text, const std::string& captio
     }
   } restore{app, active, focus, moved, appBounds, disabled};
 
-  return MessageBoxW(app, platform::toUtf16(text).c_str(), platform::toUtf16(caption).c_str(),
-                     flags);
+  return platform::messageBox(app, text, caption, flags);
 }
 
 void reportError() noexcept {

@@ -1,19 +1,16 @@
 #include "platform/last_resort_win32.h"
 
-#include <windows.h>
-
 #include "app/error_mapping.h"
 #include "app/last_resort.h"
 #include "core/float_unit.h"
-#include "platform/text_encoding.h"
+#include "platform/windows.h"
 
 namespace pumpcalc {
 
 // The last-resort box: no owner, "Application Error", an OK button and the stop icon,
 // task-modal.
 void showLastResortText(const std::string& text) {
-  MessageBoxW(nullptr, platform::toUtf16(text).c_str(),
-              platform::toUtf16(loadResString(sApplicationErrorCaption)).c_str(), 0x2010);
+  platform::messageBox(nullptr, text, loadResString(sApplicationErrorCaption), 0x2010);
 }
 
 namespace platform {

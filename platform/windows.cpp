@@ -50,6 +50,16 @@ void setWindowText(HWND window, std::string_view text) {
   SetWindowTextW(window, toUtf16(text).c_str());
 }
 
+int messageBox(HWND owner, std::string_view text, std::string_view caption, unsigned flags) {
+  return MessageBoxW(owner, toUtf16(text).c_str(), toUtf16(caption).c_str(), flags);
+}
+
+void removeSystemMenuCommands(HWND window, std::initializer_list<UINT> commands) {
+  if (HMENU menu = GetSystemMenu(window, FALSE)) {
+    for (UINT command : commands) DeleteMenu(menu, command, MF_BYCOMMAND);
+  }
+}
+
 HINSTANCE programInstance() noexcept { return GetModuleHandleW(nullptr); }
 
 int startupShowCommand() noexcept {

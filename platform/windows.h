@@ -8,6 +8,7 @@
 #endif
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -124,6 +125,13 @@ void registerWindowClass(const wchar_t* className, WNDPROC procedure, UINT style
 
 std::string windowText(HWND window);
 void setWindowText(HWND window, std::string_view text);
+
+// A system message box (MessageBoxW) with UTF-8 texts: the button chosen (IDOK ...), or 0
+// when the box could not be shown.
+int messageBox(HWND owner, std::string_view text, std::string_view caption, unsigned flags);
+
+// Removes commands (SC_MAXIMIZE, SC_SIZE ...) from a window's own system menu.
+void removeSystemMenuCommands(HWND window, std::initializer_list<UINT> commands);
 
 // The program's module handle.
 HINSTANCE programInstance() noexcept;

@@ -1,14 +1,13 @@
 #include "ui/message_dialog.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "app/application.h"
 #include "app/error_reporting.h"
 #include "app/errors.h"
-#include "app/os_error.h"
 #include "app/string_table.h"
+#include "platform/clipboard.h"
 #include "platform/text_encoding.h"
 
 namespace pumpcalc {
@@ -384,7 +383,7 @@ bool TMessageForm::handleControlKey(MSG& message) {
         case 'C':
           if (control && !shift && !alt && !systemKey) {
             MessageBeep(0);
-            copyTextToClipboard(composeDialogText(*this));
+            platform::setClipboardText(composeDialogText(*this));
             return true;
           }
           return false;
@@ -444,54 +443,6 @@ std::string composeDialogText(TMessageForm& dialog) {
   }
   return divider + dialog.Caption + "\r\n" + divider + dialog.message() + "\r\n" + divider +
          buttonLine + "\r\n" + divider;
-}
-
-namespace {
-
-// An open clipboard, closed with the scope.
-class OpenedClipboard {
- public:
-  OpenedClipboard() {
-    if (!OpenClipboard(nullptr)) throw Exception("Cannot open clipboard");
-  }
-  ~OpenedClipboard() { CloseClipboard(); }
-  OpenedClipboard(const OpenedClipboard&) = delete;
-  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
-};
-
-// Global memory, freed with the scope unless handed on.
-class UniqueGlobal {
- public:
-  explicit UniqueGlobal(HGLOBAL memory) noexcept : memory_(memory) {}
-  ~UniqueGlobal() {
-    if (memory_ != nullptr) GlobalFree(memory_);
-  }
-  UniqueGlobal(const UniqueGlobal&) = delete;
-  UniqueGlobal& operator=(const UniqueGlobal&) = delete;
-  HGLOBAL get() const noexcept { return memory_; }
-  HGLOBAL release() noexcept { return std::exchange(memory_, nullptr); }
-
- private:
-  HGLOBAL memory_;
-};
-
-}  // namespace
-
-void copyTextToClipboard(const std::string& text) {
-  // The text is UTF-8 inside the program; the clipboard gets it as UTF-16 text, which
-  // Windows offers to readers of CF_TEXT as well, converted to the ANSI code page.
-  const std::wstring wide = platform::toUtf16(text);
-  OpenedClipboard clipboard;
-  const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
-  UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes));
-  if (memory.get() == nullptr) raiseLastOSError();
-  void* target = GlobalLock(memory.get());
-  if (target == nullptr) raiseLastOSError();
-  std::memcpy(target, wide.c_str(), bytes);
-  GlobalUnlock(memory.get());
-  EmptyClipboard();
-  if (SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) raiseLastOSError();
-  memory.release();  // the clipboard owns it now
 }
 
 TModalResult confirmClose() {

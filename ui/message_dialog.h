@@ -118,8 +118,6 @@ TModalResult showMessageDialog(const std::string& message, TDialogKind kind, TDi
 // The dialog as text, as Ctrl+C copies it: caption, message and button captions between
 // dividers.
 std::string composeDialogText(TMessageForm& dialog);
-// Puts a text on the clipboard; raises an Exception when the clipboard cannot be opened.
-void copyTextToClipboard(const std::string& text);
 
 // The question before the program closes: OK (1) or Cancel (2).
 TModalResult confirmClose();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "platform/clipboard.h"
 #include "platform/text_encoding.h"
 #include "tests/support/application_test.h"
 
@@ -264,7 +265,7 @@ TEST_F(MessageDialogTest, CtrlCCopiesTheDialogAsTextAndKeepsItOpen) {
       "确定要关闭吗？\r\n---------------------------\r\nOK   Cancel   \r\n"
       "---------------------------\r\n";
   EXPECT_EQ(composeDialogText(*dialog), expected);
-  copyTextToClipboard("before");
+  platform::setClipboardText("before");
   std::wstring copied;
   const TModalResult result = runDialog(*dialog, {key('C', false, true), [&](HWND) {
                                                     setModifiers(false, false, false);
