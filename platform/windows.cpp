@@ -110,4 +110,15 @@ SIZE measureText(HFONT font, std::string_view text) {
 
 int measureTextHeight(HFONT font) { return measureText(font, "0").cy; }
 
+void drawText(HDC dc, HFONT font, std::string_view text, RECT place, UINT format,
+              int systemColour) {
+  const std::wstring wide = toUtf16(text);
+  SelectedObject selected(dc, font);
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF oldColour = SetTextColor(dc, GetSysColor(systemColour));
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &place, format);
+  SetTextColor(dc, oldColour);
+  SetBkMode(dc, oldMode);
+}
+
 }  // namespace pumpcalc::platform

@@ -153,5 +153,8 @@ UniqueGdiObject createFont(int height, std::string_view faceName);
 int measureTextHeight(HFONT font);
 // The extent of a one-line text in a font on the screen.
 SIZE measureText(HFONT font, std::string_view text);
+// Draws a text in a font and a system colour (COLOR_...) over the background, with
+// DrawTextW's format flags; the device context is left as it was.
+void drawText(HDC dc, HFONT font, std::string_view text, RECT place, UINT format, int systemColour);
 
 }  // namespace pumpcalc::platform

@@ -1,6 +1,6 @@
 #include "ui/controls.h"
 
-#include "platform/text_encoding.h"
+#include "platform/windows.h"
 
 namespace pumpcalc {
 namespace {
@@ -34,14 +34,11 @@ void TLabel::createHandle(TCustomForm& form) {
 
 void TLabel::paint(TCustomForm& form, HDC dc) {
   const POINT scrolled = form.scrollOffset();
-  platform::SelectedObject selected(dc, form.fontHandle(font));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  RECT place{bounds.left - scrolled.x, bounds.top - scrolled.y,
-             bounds.left + bounds.width - scrolled.x, bounds.top + bounds.height - scrolled.y};
-  const std::wstring text = platform::toUtf16(caption);
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place,
-            DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOCLIP);
+  const RECT place{bounds.left - scrolled.x, bounds.top - scrolled.y,
+                   bounds.left + bounds.width - scrolled.x,
+                   bounds.top + bounds.height - scrolled.y};
+  platform::drawText(dc, form.fontHandle(font), caption, place,
+                     DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOCLIP, COLOR_WINDOWTEXT);
 }
 
 void TEdit::createHandle(TCustomForm& form) {

@@ -72,17 +72,10 @@ class TMessageText : public TControl {
   explicit TMessageText(HFONT font) : font_(font) {}
   void paint(TCustomForm& form, HDC dc) override {
     const POINT offset = form.scrollOffset();
-    RECT place{bounds.left - offset.x, bounds.top - offset.y, bounds.left + bounds.width - offset.x,
-               bounds.top + bounds.height - offset.y};
-    const std::wstring text = platform::toUtf16(caption);
-    platform::SelectedObject selected(dc, font_);
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF oldColor = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    const RECT place{bounds.left - offset.x, bounds.top - offset.y,
+                     bounds.left + bounds.width - offset.x, bounds.top + bounds.height - offset.y};
     // Without DT_NOPREFIX a single "&" underlines the next character and "&&" shows one.
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place,
-              DT_WORDBREAK | DT_EXPANDTABS);
-    SetTextColor(dc, oldColor);
-    SetBkMode(dc, oldMode);
+    platform::drawText(dc, font_, caption, place, DT_WORDBREAK | DT_EXPANDTABS, COLOR_BTNTEXT);
   }
 
  private:
