@@ -213,12 +213,7 @@ LRESULT TApplication::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 
 LRESULT CALLBACK TApplication::windowProcedure(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* application =
-        static_cast<TApplication*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(application));
-  }
-  auto* application = reinterpret_cast<TApplication*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* application = platform::windowObject<TApplication>(window, message, lParam);
   if (application == nullptr || message == WM_NCCREATE) {
     return DefWindowProcW(window, message, wParam, lParam);
   }
@@ -229,7 +224,6 @@ LRESULT CALLBACK TApplication::windowProcedure(HWND window, UINT message, WPARAM
                  ? application->handleMessage(message, wParam, lParam)
                  : DefWindowProcW(window, message, wParam, lParam);
   });
-  if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   return result;
 }
 

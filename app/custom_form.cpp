@@ -331,13 +331,8 @@ LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK TCustomForm::windowProcedure(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* form =
-        static_cast<TCustomForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    form->window_ = platform::UniqueWindow(window);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-  }
-  auto* form = reinterpret_cast<TCustomForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* form = platform::windowObject<TCustomForm>(window, message, lParam);
+  if (message == WM_NCCREATE && form != nullptr) form->window_ = platform::UniqueWindow(window);
   if (form == nullptr || form->handle() != window) {
     return DefWindowProcW(window, message, wParam, lParam);
   }
@@ -349,10 +344,7 @@ LRESULT CALLBACK TCustomForm::windowProcedure(HWND window, UINT message, WPARAM 
     result = form->handleMessage(message, wParam, lParam);
     handled = true;
   });
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    form->window_.release();
-  }
+  if (message == WM_NCDESTROY) form->window_.release();
   return handled ? result : 0;
 }
 

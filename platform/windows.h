@@ -115,6 +115,22 @@ struct WindowParams {
   void* createParameter = nullptr;
 };
 
+// The object a window belongs to, for its window procedure: on WM_NCCREATE the window
+// stores the creation parameter (WindowParams::createParameter); every later message
+// finds it again, until WM_NCDESTROY, after which the window forgets it. Null before
+// WM_NCCREATE.
+template <class Object>
+Object* windowObject(HWND window, UINT message, LPARAM lParam) noexcept {
+  if (message == WM_NCCREATE) {
+    void* object = reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+    return static_cast<Object*>(object);
+  }
+  auto* object = reinterpret_cast<Object*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  return object;
+}
+
 // CreateWindowExW with the float-unit bracket around it; raises EOSError on failure.
 HWND createWindow(const WindowParams& params);
 
