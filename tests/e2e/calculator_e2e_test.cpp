@@ -147,6 +147,38 @@ TEST(Calculator, TypingWithTheKeyboardAndTabbingThroughTheBoxes) {
   EXPECT_EQ(calculator.text(4), "17.020697167756");
 }
 
+TEST(Calculator, KeysDoWhatTheControlsSayAndNothingMore) {
+  Calculator calculator;
+  ASSERT_TRUE(bringToFront(calculator.window()));
+  calculator.waitForInputIdle();
+  calculator.enter(L"100", L"50", L"80");
+  // No button is the default or the cancel button and nothing has a help topic: Enter,
+  // Esc and F1 in the flow box do nothing. The keys after them show that all were handled.
+  for (WORD key : {VK_RETURN, VK_ESCAPE, VK_F1}) pressKey(key);
+  pressKey(VK_END);
+  typeText(L"5");
+  ASSERT_TRUE(waitUntil([&] { return calculator.text(1) == "1005"; }, timeout));
+  EXPECT_EQ(waitForMessageBox(calculator.program(), 300).handle, nullptr);
+  EXPECT_EQ(waitForConfirmation(calculator.program(), 300), nullptr);
+  EXPECT_EQ(calculator.results(), (std::array<std::string, 3>{"", "", ""}));
+
+  // Tab and Shift+Tab select the whole text of the box they reach: typing replaces it
+  // (else the boxes would read "5050" and "1005100").
+  pressKey(VK_TAB);
+  typeText(L"50");
+  pressKey(VK_TAB, kShift);
+  typeText(L"100");
+  ASSERT_TRUE(waitUntil([&] { return calculator.text(1) == "100"; }, timeout))
+      << calculator.text(1);
+  EXPECT_EQ(calculator.text(2), "50");
+
+  // On through Edit2, Edit3 and Edit4 to "OK", which Space presses.
+  for (int i = 0; i < 4; ++i) pressKey(VK_TAB);
+  pressKey(VK_SPACE);
+  ASSERT_TRUE(waitUntil([&] { return calculator.text(4) == "17.020697167756"; }, timeout))
+      << calculator.text(4);
+}
+
 TEST(Calculator, ClosingAsksFirstAndRefusingKeepsEverything) {
   Calculator calculator;
   calculator.enter(L"100", L"50", L"80");
