@@ -172,8 +172,19 @@ TEST(Calculator, KeysDoWhatTheControlsSayAndNothingMore) {
       << calculator.text(1);
   EXPECT_EQ(calculator.text(2), "50");
 
-  // On through Edit2, Edit3 and Edit4 to "OK", which Space presses.
-  for (int i = 0; i < 4; ++i) pressKey(VK_TAB);
+  // A click puts the caret where it lands and selects nothing: behind the text, typing
+  // adds to it.
+  const RECT box = describeWindow(calculator.box(3)).rect;
+  clickAt({box.right - 4, (box.top + box.bottom) / 2});
+  typeText(L"0");
+  ASSERT_TRUE(waitUntil([&] { return calculator.text(3) == "800"; }, timeout))
+      << calculator.text(3);
+  pressKey(VK_BACK);
+  ASSERT_TRUE(waitUntil([&] { return calculator.text(3) == "80"; }, timeout));
+
+  // On through Edit4 to "OK", which Space presses.
+  pressKey(VK_TAB);
+  pressKey(VK_TAB);
   pressKey(VK_SPACE);
   ASSERT_TRUE(waitUntil([&] { return calculator.text(4) == "17.020697167756"; }, timeout))
       << calculator.text(4);
