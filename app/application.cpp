@@ -1,9 +1,12 @@
 #include "app/application.h"
 
 #include "app/error_reporting.h"
-#include "app/module_lookup.h"
-#include "core/locale_numbers.h"
-#include "platform/thread_windows.h"
+#include "platform/locale.h"
+#include "platform/module_lookup.h"
+#include "platform/win32/gdi.h"
+#include "platform/win32/message_loop.h"
+#include "platform/win32/modal_scope.h"
+#include "platform/win32/screen.h"
 
 namespace pumpcalc {
 
@@ -14,36 +17,38 @@ namespace {
 // Posted to the application window when it receives the focus: the focus moves on to the
 // program's top window once the queued messages have been handled.
 constexpr UINT handFocusMessage = WM_APP + 2;
-// WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX
-constexpr DWORD applicationWindowStyle = 0x84CA0000;
+// A captioned pop-up that can be minimised: the taskbar button and its menu.
+constexpr DWORD applicationWindowStyle =
+    WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 HICON loadApplicationIcon() {
-  if (HICON icon = LoadIconW(platform::programInstance(), L"MAINICON")) return icon;
-  return LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
+  if (HICON icon = platform::programIcon(L"MAINICON")) return icon;
+  return platform::systemIcon(IDI_APPLICATION);
 }
 
-bool isKeyboardMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
+// The regional settings may have changed: the next conversion uses them.
+void reloadLocaleSettings() {
+  platform::useUserDefaultLocale();
+  platform::loadLocaleNumberSettings();
+}
 
 }  // namespace
 
 TApplication::TApplication() : startupShowCommand(platform::startupShowCommand()) {
-  platform::registerWindowClass(L"TApplication", windowProcedure);
+  registerClass(L"TApplication");
   platform::WindowParams params;
   params.className = L"TApplication";
-  params.caption = deriveApplicationTitle(programFileName());
+  params.caption = deriveApplicationTitle(platform::programFileName());
   params.style = applicationWindowStyle;
   params.left = platform::screenWidth() / 2;
   params.top = platform::screenHeight() / 2;
-  params.createParameter = this;
-  window_ = platform::UniqueWindow(platform::createWindow(params));
+  createOwnWindow(params);
 
-  const HICON icon = loadApplicationIcon();
-  SendMessageW(applicationWindow(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SetClassLongPtrW(applicationWindow(), GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+  platform::setWindowIcon(applicationWindow(), loadApplicationIcon());
   // The taskbar button's menu offers Restore, Minimize and Close only.
   platform::removeSystemMenuCommands(applicationWindow(), {SC_MAXIMIZE, SC_SIZE, SC_MOVE});
 
-  taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+  taskbarCreatedMessage_ = platform::registeredMessage(L"TaskbarCreated");
 }
 
 TApplication::~TApplication() { shutDown(); }
@@ -80,7 +85,7 @@ void TApplication::runEventLoop() {
 
 void TApplication::handleNextMessage() {
   MSG message;
-  if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  if (platform::takeMessage(message)) {
     if (message.message == WM_QUIT) {
       stopRequested = true;
     } else {
@@ -90,88 +95,81 @@ void TApplication::handleNextMessage() {
   }
   // Idle: nothing of the program's own waits for it; then block until a message comes.
   runInErrorNet([] {});
-  WaitMessage();
+  platform::waitForMessage();
 }
 
 void TApplication::dispatch(MSG& message) {
-  if (isKeyboardMessage(message.message) && message.hwnd != nullptr) {
+  if (platform::isKeyboardMessage(message.message) && message.hwnd != nullptr) {
     // The program's window that holds the receiving window may take the key as a control
     // key (focus movement, default and cancel buttons, accelerators).
-    TCustomForm* form = TCustomForm::fromHandle(GetAncestor(message.hwnd, GA_ROOT));
+    TCustomForm* form = TCustomForm::fromHandle(platform::rootWindow(message.hwnd));
     if (form != nullptr && form->handleControlKey(message)) return;
   }
-  TranslateMessage(&message);
-  DispatchMessageW(&message);
+  platform::dispatchMessage(message);
 }
 
-void TApplication::requestTermination() { PostQuitMessage(0); }
+void TApplication::requestTermination() { platform::postQuitMessage(0); }
 
-bool TApplication::minimized() const noexcept { return IsIconic(applicationWindow()) != FALSE; }
+bool TApplication::minimized() const noexcept { return platform::isMinimized(applicationWindow()); }
 
 void TApplication::minimizeApplication() {
   if (minimized()) return;
   HWND app = applicationWindow();
-  focusBeforeMinimize_ = GetFocus();
+  focusBeforeMinimize_ = platform::focusedWindow();
   HWND main = mainWindow != nullptr ? mainWindow->handle() : nullptr;
-  if (main != nullptr && IsWindowVisible(main) && IsWindowEnabled(main)) {
+  if (main != nullptr && platform::isVisible(main) && platform::isEnabled(main)) {
     // Start the minimise animation from the main window: the application window takes its
     // place with no height, is shown and minimised; the owned windows go with it.
-    RECT bounds{};
-    GetWindowRect(main, &bounds);
-    SetWindowPos(app, nullptr, bounds.left, bounds.top, bounds.right - bounds.left, 0,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    SetActiveWindow(app);
-    DefWindowProcW(app, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    RECT bounds = platform::windowBounds(main);
+    bounds.bottom = bounds.top;
+    platform::setWindowBounds(app, bounds, true);
+    platform::activateWindow(app);
+    defaultProcessing(WM_SYSCOMMAND, SC_MINIMIZE, 0);
   } else {
-    ShowWindow(app, SW_SHOWMINNOACTIVE);
+    platform::showWindow(app, SW_SHOWMINNOACTIVE);
   }
 }
 
 void TApplication::restoreApplication() {
   if (!minimized()) return;
   HWND app = applicationWindow();
-  DefWindowProcW(app, WM_SYSCOMMAND, SC_RESTORE, 0);
-  SetWindowPos(app, nullptr, platform::screenWidth() / 2, platform::screenHeight() / 2, 0, 0,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  defaultProcessing(WM_SYSCOMMAND, SC_RESTORE, 0);
+  // Back to its place at the screen's centre, with no size.
+  const int left = platform::screenWidth() / 2, top = platform::screenHeight() / 2;
+  platform::setWindowBounds(app, {left, top, left, top});
   if (mainWindow != nullptr && !mainWindowShown_) {
     // Started minimised and never shown: now it is shown in its normal state.
     mainWindow->WindowState = wsNormal;
     mainWindow->show();
     mainWindowShown_ = true;
-    SetActiveWindow(mainWindow->handle());
+    platform::activateWindow(mainWindow->handle());
   }
-  if (focusBeforeMinimize_ != nullptr && IsWindow(focusBeforeMinimize_)) {
-    SetFocus(focusBeforeMinimize_);
-  }
+  if (platform::isWindow(focusBeforeMinimize_)) platform::focusWindow(focusBeforeMinimize_);
 }
 
 void TApplication::updateApplicationWindowVisibility() {
   bool anyVisible = false;
   for (const auto& form : forms_) anyVisible = anyVisible || form->visible();
   HWND app = applicationWindow();
-  if (anyVisible == (IsWindowVisible(app) != FALSE)) return;
-  SetWindowPos(app, nullptr, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
-                   (anyVisible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  if (anyVisible == platform::isVisible(app)) return;
+  platform::setVisibleQuietly(app, anyVisible);
 }
 
 void TApplication::shutDown() {
-  if (HWND app = applicationWindow()) ShowOwnedPopups(app, FALSE);
+  if (HWND app = applicationWindow()) platform::showOwnedWindows(app, false);
   while (!forms_.empty()) forms_.pop_back();  // the last created first
   mainWindow = nullptr;
 }
 
 void TApplication::handFocusToTopWindow() {
-  if (minimized() || GetFocus() != applicationWindow()) return;
-  if (HWND top = platform::firstThreadWindow(applicationWindow())) SetFocus(top);
+  if (minimized() || platform::focusedWindow() != applicationWindow()) return;
+  if (HWND top = platform::firstThreadWindow(applicationWindow())) platform::focusWindow(top);
 }
 
 LRESULT TApplication::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND app = applicationWindow();
   if (message == taskbarCreatedMessage_ && message != 0) {
-    SetThreadLocale(LOCALE_USER_DEFAULT);
-    loadLocaleNumberSettings();
-    return DefWindowProcW(app, message, wParam, lParam);
+    reloadLocaleSettings();
+    return defaultProcessing(message, wParam, lParam);
   }
   switch (message) {
     case WM_CLOSE:
@@ -190,9 +188,7 @@ LRESULT TApplication::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       }
       break;
     case WM_WININICHANGE:
-      // The user's regional settings may have changed: the next conversion uses them.
-      SetThreadLocale(LOCALE_USER_DEFAULT);
-      loadLocaleNumberSettings();
+      reloadLocaleSettings();
       break;
     case WM_QUERYENDSESSION:
       return TRUE;
@@ -200,7 +196,7 @@ LRESULT TApplication::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       if (wParam != FALSE) stopRequested = true;
       return 0;
     case WM_SETFOCUS:
-      PostMessageW(app, handFocusMessage, 0, 0);
+      platform::postMessage(applicationWindow(), handFocusMessage);
       return 0;
     case handFocusMessage:
       handFocusToTopWindow();
@@ -208,23 +204,9 @@ LRESULT TApplication::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     default:
       break;
   }
-  return DefWindowProcW(app, message, wParam, lParam);
+  return defaultProcessing(message, wParam, lParam);
 }
 
-LRESULT CALLBACK TApplication::windowProcedure(HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
-  auto* application = platform::windowObject<TApplication>(window, message, lParam);
-  if (application == nullptr || message == WM_NCCREATE) {
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  LRESULT result = 0;
-  runInErrorNet([&] {
-    // During creation the handle is not stored yet: default processing.
-    result = application->applicationWindow() == window
-                 ? application->handleMessage(message, wParam, lParam)
-                 : DefWindowProcW(window, message, wParam, lParam);
-  });
-  return result;
-}
+void TApplication::reportMessageError() noexcept { reportError(); }
 
 }  // namespace pumpcalc

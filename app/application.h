@@ -7,18 +7,16 @@
 #include <vector>
 
 #include "app/custom_form.h"
-#include "platform/windows.h"
+#include "platform/win32/window.h"
 
 namespace pumpcalc {
 
-class TApplication {
+class TApplication : public platform::WindowObject {
  public:
   TApplication();
-  ~TApplication();
-  TApplication(const TApplication&) = delete;
-  TApplication& operator=(const TApplication&) = delete;
+  ~TApplication() override;
 
-  HWND applicationWindow() const noexcept { return window_.get(); }
+  HWND applicationWindow() const noexcept { return handle(); }
   // The title: the application window's caption.
   std::string applicationTitle() const;
 
@@ -57,13 +55,12 @@ class TApplication {
   void shutDown();
 
  private:
-  static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void reportMessageError() noexcept override;
   void dispatch(MSG& message);
   void handFocusToTopWindow();
   void minimizeWithoutAnimation();
 
-  platform::UniqueWindow window_;
   std::vector<std::unique_ptr<TCustomForm>> forms_;
   UINT taskbarCreatedMessage_ = 0;
   bool mainWindowShown_ = false;

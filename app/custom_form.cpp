@@ -4,8 +4,10 @@
 
 #include "app/application.h"
 #include "app/error_reporting.h"
-#include "app/errors.h"
-#include "platform/thread_windows.h"
+#include "core/errors.h"
+#include "platform/win32/message_loop.h"
+#include "platform/win32/modal_scope.h"
+#include "platform/win32/screen.h"
 
 namespace pumpcalc {
 namespace {
@@ -56,7 +58,7 @@ TCustomForm::TCustomForm() : PixelsPerInch(platform::screenPixelsPerInch()) {}
 
 TCustomForm::~TCustomForm() {
   const bool wasVisible = visible();
-  window_.reset();
+  destroyOwnWindow();
   if (wasVisible && Application != nullptr) Application->updateApplicationWindowVisibility();
 }
 
@@ -83,14 +85,15 @@ HFONT TCustomForm::fontHandle(const std::optional<TFont>& font) const {
 void scaleLoadedLayout(TCustomForm& form, int screenPixelsPerInch,
                        const std::function<int(const TFont&)>& measureTextHeight) {
   if (form.PixelsPerInch == 0 || form.TextHeight <= 0) return;
-  // 1-2. The layout's own font follows the screen's density.
+  // A font that the layout changed follows the screen's density.
   const int storedPixelsPerInch = form.PixelsPerInch;
   if (form.Font.height != TCustomForm::defaultFontHeight &&
       storedPixelsPerInch != screenPixelsPerInch) {
     form.Font.height = mulDiv(form.Font.height, screenPixelsPerInch, storedPixelsPerInch);
   }
   form.PixelsPerInch = screenPixelsPerInch;
-  // 3-5. Controls follow the ratio of the measured text height to the stored one.
+  // Controls follow the ratio of the measured text height to the stored one; equal heights
+  // scale nothing, whatever the density.
   const int m = measureTextHeight(form.Font), d = form.TextHeight;
   if (m == d || m <= 0) return;
   for (const auto& control : form.controls()) {
@@ -108,9 +111,8 @@ void TCustomForm::load() {
   scaleLoadedLayout(*this, platform::screenPixelsPerInch(),
                     [this](const TFont& font) { return measureTextHeight(font); });
 
-  platform::registerWindowClass(className(), windowProcedure, CS_DBLCLKS, nullptr,
-                                LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)),
-                                reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  registerClass(className(), CS_DBLCLKS, nullptr, platform::arrowCursor(),
+                platform::systemColourBrush(COLOR_BTNFACE));
   platform::WindowParams params;
   params.className = className();
   params.caption = Caption;
@@ -121,14 +123,12 @@ void TCustomForm::load() {
   params.width = Width;
   params.height = Height;
   params.parent = Application != nullptr ? Application->applicationWindow() : nullptr;
-  params.createParameter = this;
-  // The window procedure takes ownership of the handle as the window is created.
-  platform::createWindow(params);
+  createOwnWindow(params);
   if (BorderStyle == bsDialog) {
     // A dialog frame: no resizing, and only Move and Close on its system menu.
     platform::removeSystemMenuCommands(handle(), {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE});
   }
-  SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle(std::nullopt)), FALSE);
+  platform::setWindowFont(handle(), fontHandle(std::nullopt));
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     controls_[i]->id = firstControlId + static_cast<int>(i);
     controls_[i]->createHandle(*this);
@@ -144,27 +144,23 @@ void TCustomForm::updateScrollBars() {
     right = std::max(right, control->bounds.left + control->bounds.width);
     bottom = std::max(bottom, control->bounds.top + control->bounds.height);
   }
-  RECT client{};
-  GetClientRect(handle(), &client);
+  const SIZE client = platform::clientSize(handle());
   const int extent[2] = {right, bottom};
-  const int page[2] = {client.right, client.bottom};
+  const int page[2] = {client.cx, client.cy};
   for (int bar : {SB_HORZ, SB_VERT}) {
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    info.nMax = extent[bar] > page[bar] ? extent[bar] - 1 : 0;
-    info.nPage = extent[bar] > page[bar] ? static_cast<UINT>(page[bar]) : 0;
-    info.nPos = std::min(scroll_[bar], std::max(0, extent[bar] - page[bar]));
-    if (info.nPos != scroll_[bar]) scroll(bar, MAKEWPARAM(SB_THUMBPOSITION, info.nPos));
-    SetScrollInfo(handle(), bar, &info, TRUE);
+    platform::ScrollBarState state;
+    state.maximum = extent[bar] > page[bar] ? extent[bar] - 1 : 0;
+    state.page = extent[bar] > page[bar] ? static_cast<UINT>(page[bar]) : 0;
+    state.position = std::min(scroll_[bar], std::max(0, extent[bar] - page[bar]));
+    if (state.position != scroll_[bar]) {
+      scroll(bar, MAKEWPARAM(SB_THUMBPOSITION, state.position));
+    }
+    platform::setScrollBar(handle(), bar, state);
   }
 }
 
 void TCustomForm::scroll(int bar, WPARAM request) {
-  SCROLLINFO info{};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_ALL;
-  GetScrollInfo(handle(), bar, &info);
+  const platform::ScrollBarState info = platform::scrollBar(handle(), bar);
   int position = scroll_[bar];
   switch (LOWORD(request)) {
     case SB_LINEUP:
@@ -174,10 +170,10 @@ void TCustomForm::scroll(int bar, WPARAM request) {
       position += 8;
       break;
     case SB_PAGEUP:
-      position -= static_cast<int>(info.nPage);
+      position -= static_cast<int>(info.page);
       break;
     case SB_PAGEDOWN:
-      position += static_cast<int>(info.nPage);
+      position += static_cast<int>(info.page);
       break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION:
@@ -186,34 +182,47 @@ void TCustomForm::scroll(int bar, WPARAM request) {
     default:
       return;
   }
-  const int last = std::max(0, info.nMax - static_cast<int>(info.nPage) + 1);
+  const int last = std::max(0, info.maximum - static_cast<int>(info.page) + 1);
   position = std::clamp(position, 0, last);
   const int delta = scroll_[bar] - position;
   if (delta == 0) return;
   scroll_[bar] = position;
-  SetScrollPos(handle(), bar, position, TRUE);
-  ScrollWindowEx(handle(), bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr, nullptr,
-                 nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  platform::setScrollPosition(handle(), bar, position);
+  platform::scrollClientArea(handle(), bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0);
 }
 
 TCustomForm* TCustomForm::fromHandle(HWND window) noexcept {
-  if (window == nullptr ||
-      GetWindowLongPtrW(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&windowProcedure)) {
-    return nullptr;
-  }
-  auto* form = reinterpret_cast<TCustomForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  return form != nullptr && form->handle() == window ? form : nullptr;
+  return dynamic_cast<TCustomForm*>(WindowObject::fromHandle(window));
+}
+
+HWND TCustomForm::createChildWindow(const TControl& control, const wchar_t* className, DWORD style,
+                                    DWORD exStyle, HFONT font) {
+  const POINT scrolled = scrollOffset();
+  platform::WindowParams params;
+  params.className = className;
+  params.caption = control.caption;
+  params.style = WS_CHILD | WS_VISIBLE | style;
+  params.exStyle = exStyle;
+  params.left = control.bounds.left - scrolled.x;
+  params.top = control.bounds.top - scrolled.y;
+  params.width = control.bounds.width;
+  params.height = control.bounds.height;
+  params.parent = handle();
+  params.controlId = static_cast<UINT_PTR>(control.id);
+  HWND window = platform::createWindow(params);
+  platform::setWindowFont(window, font);
+  return window;
 }
 
 bool TCustomForm::visible() const noexcept {
-  return handle() != nullptr && IsWindowVisible(handle());
+  return handle() != nullptr && platform::isVisible(handle());
 }
 
 void TCustomForm::applyPosition() {
   if (Position == poScreenCenter) {
     Bounds place =
         centeredOnScreen(platform::screenWidth(), platform::screenHeight(), Width, Height);
-    HWND active = GetActiveWindow();
+    HWND active = platform::activeWindow();
     if (DefaultMonitor == dmActiveForm && active != nullptr && Application != nullptr &&
         Application->mainWindow != nullptr &&
         platform::monitorOf(active) != platform::monitorOf(handle())) {
@@ -223,7 +232,7 @@ void TCustomForm::applyPosition() {
     }
     Left = place.left;
     Top = place.top;
-    SetWindowPos(handle(), nullptr, Left, Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    platform::moveWindow(handle(), Left, Top);
   }
   Position = poDesigned;
 }
@@ -233,12 +242,12 @@ void TCustomForm::show() {
     applyPosition();
     placed_ = true;
   }
-  ShowWindow(handle(), showCommandOf(WindowState));
+  platform::showWindow(handle(), showCommandOf(WindowState));
   if (Application != nullptr) Application->updateApplicationWindowVisibility();
 }
 
 void TCustomForm::hide() {
-  ShowWindow(handle(), SW_HIDE);
+  platform::showWindow(handle(), SW_HIDE);
   if (Application != nullptr) Application->updateApplicationWindowVisibility();
 }
 
@@ -250,11 +259,11 @@ void TCustomForm::focusFirstControl() {
       first = control.get();
     }
   }
-  if (first != nullptr) SetFocus(first->handle);
+  if (first != nullptr) platform::focusWindow(first->handle);
 }
 
 bool TCustomForm::handleControlKey(MSG& message) {
-  return IsDialogMessageW(handle(), &message) != FALSE;
+  return platform::handleAsDialogKey(handle(), message);
 }
 
 void TCustomForm::paintControls() {
@@ -281,22 +290,25 @@ LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) != WA_INACTIVE) {
         // Back to the control that had the focus, or the first one in tab order, unless
         // the focus is already inside the window.
-        HWND focus = GetFocus();
-        if (focus != nullptr && GetAncestor(focus, GA_ROOT) == window) return 0;
-        if (lastFocus_ != nullptr && IsWindow(lastFocus_)) {
-          SetFocus(lastFocus_);
+        HWND focus = platform::focusedWindow();
+        if (focus != nullptr && platform::rootWindow(focus) == window) return 0;
+        if (platform::isWindow(lastFocus_)) {
+          platform::focusWindow(lastFocus_);
         } else {
           focusFirstControl();
         }
         // An edit box that gets the focus this way shows its whole text selected.
-        focus = GetFocus();
-        if (focus != nullptr && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)) {
-          SendMessageW(focus, EM_SETSEL, 0, -1);
+        focus = platform::focusedWindow();
+        if (focus != nullptr &&
+            (platform::sendMessage(focus, WM_GETDLGCODE) & DLGC_HASSETSEL) != 0) {
+          platform::sendMessage(focus, EM_SETSEL, 0, -1);
         }
         return 0;
       }
-      lastFocus_ = GetFocus();
-      if (lastFocus_ != nullptr && GetAncestor(lastFocus_, GA_ROOT) != window) lastFocus_ = nullptr;
+      lastFocus_ = platform::focusedWindow();
+      if (lastFocus_ != nullptr && platform::rootWindow(lastFocus_) != window) {
+        lastFocus_ = nullptr;
+      }
       break;
     case WM_PAINT:
       paintControls();
@@ -321,32 +333,17 @@ LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETDLGCODE:
       break;
     case releaseMessage:
-      window_.reset();
+      destroyOwnWindow();
       return 0;
     default:
       break;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return defaultProcessing(message, wParam, lParam);
 }
 
-LRESULT CALLBACK TCustomForm::windowProcedure(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam) {
-  auto* form = platform::windowObject<TCustomForm>(window, message, lParam);
-  if (message == WM_NCCREATE && form != nullptr) form->window_ = platform::UniqueWindow(window);
-  if (form == nullptr || form->handle() != window) {
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  // The error net of every message: an error ends the message's handling, is reported,
-  // and the program goes on.
-  LRESULT result = 0;
-  bool handled = false;
-  runInErrorNet([&] {
-    result = form->handleMessage(message, wParam, lParam);
-    handled = true;
-  });
-  if (message == WM_NCDESTROY) form->window_.release();
-  return handled ? result : 0;
-}
+// The error net of every message: an error ends the message's handling, is reported, and
+// the program goes on.
+void TCustomForm::reportMessageError() noexcept { reportError(); }
 
 bool queryClose(TCustomForm& form) {
   bool canClose = true;
@@ -368,9 +365,9 @@ void closeWindow(TCustomForm& form) {
   } else if (action == caHide) {
     form.hide();
   } else if (action == caMinimize) {
-    ShowWindow(form.handle(), SW_MINIMIZE);
+    platform::showWindow(form.handle(), SW_MINIMIZE);
   } else {
-    PostMessageW(form.handle(), releaseMessage, 0, 0);
+    platform::postMessage(form.handle(), releaseMessage);
   }
 }
 
@@ -386,7 +383,7 @@ void modalCloseStep(TCustomForm& form) {
     TCloseAction action = caHide;
     if (form.OnClose) form.OnClose(form, action);
     if (action == caNone) form.ModalResult = mrNone;
-    if (action == caFree) PostMessageW(form.handle(), releaseMessage, 0, 0);
+    if (action == caFree) platform::postMessage(form.handle(), releaseMessage);
   } catch (...) {
     form.ModalResult = mrNone;
     reportError();
@@ -396,38 +393,29 @@ void modalCloseStep(TCustomForm& form) {
 }  // namespace
 
 TModalResult runModal(TCustomForm& form) {
-  if (form.visible() || !IsWindowEnabled(form.handle()) || form.modal_) {
+  if (form.visible() || !platform::isEnabled(form.handle()) || form.modal_) {
     throw Exception("Cannot make a visible window modal");
   }
-  if (HWND capture = GetCapture()) {
-    SendMessageW(capture, WM_CANCELMODE, 0, 0);
-    ReleaseCapture();
-  }
+  platform::cancelMouseCapture(true);
   form.modal_ = true;
-  HWND activeBefore = GetActiveWindow();
-  HWND focusBefore = GetFocus();
-  const std::vector<HWND> disabled = platform::disableThreadWindows(form.handle());
+  platform::ModalScope modal(form.handle());
 
-  // Everything is restored however the run ends, an escaping error included.
+  // Everything is restored however the run ends, an escaping error included; the window
+  // that was active before becomes active again only if this one still was at the end.
   struct Restore {
     TCustomForm& form;
-    HWND activeBefore, focusBefore;
-    const std::vector<HWND>& disabled;
+    platform::ModalScope& modal;
     ~Restore() {
-      const bool stillActive = GetActiveWindow() == form.handle();
+      const bool stillActive = platform::activeWindow() == form.handle();
       if (form.handle() != nullptr) form.hide();
-      platform::enableWindows(disabled);
-      if (stillActive && activeBefore != nullptr && IsWindow(activeBefore)) {
-        SetActiveWindow(activeBefore);
-        if (focusBefore != nullptr && IsWindow(focusBefore)) SetFocus(focusBefore);
-      }
+      modal.end(stillActive);
       form.modal_ = false;
     }
-  } restore{form, activeBefore, focusBefore, disabled};
+  } restore{form, modal};
 
   form.show();
-  SetWindowPos(form.handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  SetActiveWindow(form.handle());
+  platform::bringToFront(form.handle());
+  platform::activateWindow(form.handle());
   form.ModalResult = mrNone;
   do {
     Application->handleNextMessage();

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "app/window_rules.h"
-#include "platform/windows.h"
+#include "platform/win32/gdi.h"
+#include "platform/win32/window.h"
 
 namespace pumpcalc {
 
@@ -66,12 +67,10 @@ class TControl {
   int tabOrder = -1;
 };
 
-class TCustomForm {
+class TCustomForm : public platform::WindowObject {
  public:
   TCustomForm();
-  virtual ~TCustomForm();
-  TCustomForm(const TCustomForm&) = delete;
-  TCustomForm& operator=(const TCustomForm&) = delete;
+  ~TCustomForm() override;
 
   // The layout's properties.
   std::string Name;
@@ -101,10 +100,14 @@ class TCustomForm {
   // Reads the stored layout, scales it to the screen and creates the platform window,
   // hidden, with its controls.
   void load();
-  HWND handle() const noexcept { return window_.get(); }
   // The form whose platform window this is; null for any other window.
   static TCustomForm* fromHandle(HWND window) noexcept;
   HFONT fontHandle(const std::optional<TFont>& font) const;
+  // Creates the visible child window of a control of this form, of a window class ("EDIT",
+  // "BUTTON") with its styles, at the control's place and with its identifier, caption and
+  // the given font.
+  HWND createChildWindow(const TControl& control, const wchar_t* className, DWORD style,
+                         DWORD exStyle, HFONT font);
 
   bool visible() const noexcept;
   void show();  // with the show command of its WindowState; placed on the first showing
@@ -124,21 +127,19 @@ class TCustomForm {
   virtual const wchar_t* className() const { return L"TCustomForm"; }
   // The height of the text "0" in a font on the screen (measured; tests may stand in).
   virtual int measureTextHeight(const TFont& font) const;
-  virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void reportMessageError() noexcept override;
 
  private:
   friend TModalResult runModal(TCustomForm& form);
-  static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void applyPosition();
   void paintControls();
   void focusFirstControl();
   void updateScrollBars();
   void scroll(int bar, WPARAM request);
 
-  platform::UniqueWindow window_;
   std::vector<std::unique_ptr<TControl>> controls_;
   mutable std::vector<std::pair<std::optional<TFont>, platform::UniqueGdiObject>> fonts_;
-  platform::UniqueGdiObject background_;
   HWND lastFocus_ = nullptr;
   int scroll_[2] = {0, 0};  // horizontal, vertical
   bool placed_ = false;

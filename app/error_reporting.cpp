@@ -1,17 +1,23 @@
 #include "app/error_reporting.h"
 
+#include <optional>
+
 #include "app/application.h"
-#include "app/errors.h"
 #include "app/last_resort.h"
-#include "platform/thread_windows.h"
+#include "core/errors.h"
+#include "platform/last_resort_text.h"
+#include "platform/win32/message_box.h"
+#include "platform/win32/modal_scope.h"
+#include "platform/win32/screen.h"
 
 namespace pumpcalc {
 namespace {
 
-// MB_OK | MB_ICONHAND.
-constexpr unsigned errorBoxFlags = 0x10;
-// SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE
-constexpr UINT moveQuietly = 0x001D;
+constexpr UINT errorBoxFlags = MB_OK | MB_ICONERROR;
+
+POINT centreOf(const RECT& r) {
+  return {r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2};
+}
 
 }  // namespace
 
@@ -22,44 +28,35 @@ std::string errorBoxText(const std::string& message) {
 
 int showApplicationMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
   HWND app = Application != nullptr ? Application->applicationWindow() : nullptr;
-  HWND active = GetActiveWindow();
+  HWND active = platform::activeWindow();
 
-  // The box appears over the active window: its owner moves to that window's monitor.
-  bool moved = false;
-  RECT appBounds{};
+  // The box appears over the active window: its owner moves to that window's monitor, and
+  // back afterwards, without a redraw or a change of activation.
+  std::optional<POINT> home;
   if (app != nullptr && active != nullptr &&
       platform::monitorOf(active) != platform::monitorOf(app)) {
-    const RECT monitor = platform::monitorBoundsOf(active);
-    GetWindowRect(app, &appBounds);
-    SetWindowPos(app, nullptr, monitor.left + (monitor.right - monitor.left) / 2,
-                 monitor.top + (monitor.bottom - monitor.top) / 2, 0, 0, moveQuietly);
-    moved = true;
+    home = centreOf(platform::windowBounds(app));
+    const POINT target = centreOf(platform::monitorBoundsOf(active));
+    platform::moveWindow(app, target.x, target.y, false);
   }
-  const std::vector<HWND> disabled = platform::disableThreadWindows();
-  HWND focus = GetFocus();
-
+  // Every other window of the program is disabled while the box shows; the owner's place,
+  // enabled state, activation and focus come back however the box ends.
+  platform::ModalScope modal;
   struct Restore {
-    HWND app, active, focus;
-    bool moved;
-    RECT appBounds;
-    const std::vector<HWND>& disabled;
+    HWND app;
+    std::optional<POINT> home;
+    platform::ModalScope& modal;
     ~Restore() {
-      if (moved) {
-        SetWindowPos(app, nullptr, appBounds.left + (appBounds.right - appBounds.left) / 2,
-                     appBounds.top + (appBounds.bottom - appBounds.top) / 2, 0, 0, moveQuietly);
-      }
-      platform::enableWindows(disabled);
-      if (active != nullptr && IsWindow(active)) SetActiveWindow(active);
-      if (focus != nullptr && IsWindow(focus)) SetFocus(focus);
+      if (home) platform::moveWindow(app, home->x, home->y, false);
+      modal.end(true);
     }
-  } restore{app, active, focus, moved, appBounds, disabled};
-
+  } restore{app, home, modal};
   return platform::messageBox(app, text, caption, flags);
 }
 
 void reportError() noexcept {
   try {
-    if (HWND capture = GetCapture()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
+    platform::cancelMouseCapture(false);
     try {
       throw;
     } catch (const Exception& error) {
@@ -67,7 +64,8 @@ void reportError() noexcept {
       showApplicationMessageBox(errorBoxText(error.message()), caption, errorBoxFlags);
     } catch (...) {
       // The last resort's box, but the program goes on.
-      showLastResortText(formatFallbackText(nullptr, currentExceptionTypeName().c_str(), 0));
+      platform::showLastResortText(
+          formatFallbackText(nullptr, currentExceptionTypeName().c_str(), 0));
     }
   } catch (...) {
     // Reporting must not fail in turn: nothing more can be done for this error.

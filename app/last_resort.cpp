@@ -7,8 +7,9 @@
 #include <memory>
 #include <typeinfo>
 
-#include "app/error_mapping.h"
-#include "app/module_lookup.h"
+#include "core/error_mapping.h"
+#include "platform/last_resort_text.h"
+#include "platform/module_lookup.h"
 
 namespace pumpcalc {
 namespace {
@@ -31,11 +32,11 @@ std::string formatFallbackText(const Exception* error, const char* className,
                                std::uintptr_t address) {
   std::string moduleName;
   std::uintptr_t offset = 0;
-  if (auto module = findModuleAt(address)) {
+  if (auto module = platform::findModuleAt(address)) {
     moduleName = module->fileName;
     offset = address - module->base;
   } else {
-    moduleName = programFileName();
+    moduleName = platform::programFileName();
     offset = address == 0 ? 0 : address - codeSectionOffset;
   }
   std::string shownModule = fileNameWithoutDirectory(moduleName);
@@ -51,7 +52,7 @@ std::string formatFallbackText(const Exception* error, const char* className,
 }
 
 void reportUnhandledError(const Exception* error, const char* className, std::uintptr_t address) {
-  showLastResortText(formatFallbackText(error, className, address));
+  platform::showLastResortText(formatFallbackText(error, className, address));
   std::exit(1);
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/errors.h"
+#include "core/errors.h"
 
 namespace pumpcalc {
 
@@ -27,9 +27,5 @@ std::string formatFallbackText(const Exception* error, const char* className,
 
 // The readable name of the type of the exception being handled (in a catch block).
 std::string currentExceptionTypeName();
-
-// Shows the last-resort text to the user: the window program shows it in an ownerless,
-// task-modal "Application Error" box with the stop icon.
-void showLastResortText(const std::string& text);
 
 }  // namespace pumpcalc

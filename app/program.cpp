@@ -3,20 +3,22 @@
 #include <memory>
 
 #include "app/application.h"
-#include "app/error_mapping.h"
 #include "app/last_resort.h"
+#include "core/error_mapping.h"
 #include "core/float_unit.h"
-#include "core/locale_numbers.h"
-#include "platform/last_resort_win32.h"
+#include "platform/locale.h"
+#include "platform/system_services.h"
+#include "platform/win32/last_resort.h"
 
 namespace pumpcalc {
 
 int runProgram(const std::function<void()>& body) {
   try {
+    platform::installSystemServices();
     resetFloatUnit();
     platform::installLastResortHandler();
     installErrorHooks(reportUnhandledError);
-    loadLocaleNumberSettings();
+    platform::loadLocaleNumberSettings();
     {
       auto application = std::make_unique<TApplication>();
       Application = application.get();

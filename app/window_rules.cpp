@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/system_services.h"
+
 namespace pumpcalc {
 
 int mulDiv(int a, int b, int c) noexcept {
@@ -38,8 +40,7 @@ Bounds centeredOnMonitor(const ScreenRect& monitor, int width, int height) noexc
 }
 
 std::string deriveApplicationTitle(const std::string& programPath) {
-  const std::size_t slash = programPath.find_last_of("\\/");
-  std::string title = slash == std::string::npos ? programPath : programPath.substr(slash + 1);
+  std::string title = fileNameWithoutDirectory(programPath);
   const std::size_t dot = title.find('.');
   if (dot != std::string::npos) title.resize(dot);
   for (std::size_t i = 1; i < title.size(); ++i) {

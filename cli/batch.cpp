@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/errors.h"
 #include "core/decimal_format.h"
+#include "core/errors.h"
 #include "core/pump_power.h"
 
 namespace pumpcalc::cli {

@@ -5,18 +5,20 @@
 #include <string_view>
 #include <vector>
 
-#include "app/error_mapping.h"
-#include "app/errors.h"
 #include "cli/batch.h"
 #include "cli/command_line.h"
+#include "core/error_mapping.h"
+#include "core/errors.h"
 #include "core/locale_numbers.h"
 #include "core/pump_power.h"
+#include "platform/locale.h"
+#include "platform/system_services.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 
-#include "platform/text_encoding.h"
+#include "platform/win32/text_encoding.h"
 #endif
 
 namespace pumpcalc::cli {
@@ -27,6 +29,7 @@ constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
 
 int run(const std::vector<std::string_view>& args) {
+  platform::installSystemServices();
   installErrorHooks(nullptr);
   const auto parsed = parseCommandLine(args);
   if (const auto* usage = std::get_if<UsageError>(&parsed)) {
@@ -39,7 +42,7 @@ int run(const std::vector<std::string_view>& args) {
     return exitSuccess;
   }
 
-  loadLocaleNumberSettings();
+  platform::loadLocaleNumberSettings();
   if (options.decimalSeparator) DecimalSeparatorChar = *options.decimalSeparator;
 
   if (options.mode == Mode::batch) {

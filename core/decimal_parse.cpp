@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
-#include "app/errors.h"
-#include "app/string_table.h"
+#include "core/errors.h"
 #include "core/float_unit.h"
 #include "core/locale_numbers.h"
 #include "core/powers_of_ten.h"
+#include "core/string_table.h"
 
 namespace pumpcalc {
 namespace {

@@ -1,21 +1,21 @@
 #include "core/float_faults.h"
 
-#include "app/error_mapping.h"
+#include "core/error_mapping.h"
 
 namespace pumpcalc {
 
 std::uint16_t FloatControlWord = initialFloatControlWord;
 
-FloatFaultCode floatFaultCode(std::uint8_t flags) noexcept {
-  if (flags & flagInvalid) return faultInvalidOperation;
-  if (flags & flagDenormal) return faultDenormalOperand;
-  if (flags & flagZeroDivide) return faultDivideByZero;
-  if (flags & flagOverflow) return faultOverflow;
-  if (flags & flagUnderflow) return faultUnderflow;
-  return faultInexactResult;
+OsExceptionCode floatFaultCode(std::uint8_t flags) noexcept {
+  if (flags & flagInvalid) return codeFloatInvalidOperation;
+  if (flags & flagDenormal) return codeFloatDenormalOperand;
+  if (flags & flagZeroDivide) return codeFloatDivideByZero;
+  if (flags & flagOverflow) return codeFloatOverflow;
+  if (flags & flagUnderflow) return codeFloatUnderflow;
+  return codeFloatInexactResult;
 }
 
-void raiseFloatFault(FloatFaultCode code) {
+void raiseFloatFault(OsExceptionCode code) {
   resetFloatUnit();
   OsExceptionRecord record;
   record.code = code;

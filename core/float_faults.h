@@ -6,27 +6,17 @@
 #include <cstdint>
 
 #include "core/float_unit.h"
+#include "core/os_exception_codes.h"
 
 namespace pumpcalc {
 
-// The operating system's exception codes for x87 faults.
-enum FloatFaultCode : std::uint32_t {
-  faultDenormalOperand = 0xC000008D,
-  faultDivideByZero = 0xC000008E,
-  faultInexactResult = 0xC000008F,
-  faultInvalidOperation = 0xC0000090,
-  faultOverflow = 0xC0000091,
-  faultStackCheck = 0xC0000092,
-  faultUnderflow = 0xC0000093,
-};
-
 // The exception code that the faults in `flags` are reported under; the highest-priority
 // fault wins: invalid, denormal, zero-divide, overflow, underflow, precision.
-FloatFaultCode floatFaultCode(std::uint8_t flags) noexcept;
+OsExceptionCode floatFaultCode(std::uint8_t flags) noexcept;
 
 // Empties the float unit (resetFloatUnit), then raises the error object that the
 // operating system's exception with this code maps to.
-[[noreturn]] void raiseFloatFault(FloatFaultCode code);
+[[noreturn]] void raiseFloatFault(OsExceptionCode code);
 
 // Raises the error for the pending unmasked faults, if any; the unit is clean when it raises.
 inline void checkFloatFaults() {

@@ -19,10 +19,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/error_mapping.h"
-#include "app/errors.h"
 #include "core/decimal_format.h"
 #include "core/decimal_parse.h"
+#include "core/error_mapping.h"
+#include "core/errors.h"
 #include "core/extended_real.h"
 #include "core/float_unit.h"
 #include "core/locale_numbers.h"

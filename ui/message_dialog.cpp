@@ -4,11 +4,12 @@
 #include <utility>
 
 #include "app/application.h"
-#include "app/error_reporting.h"
-#include "app/errors.h"
-#include "app/string_table.h"
-#include "platform/clipboard.h"
-#include "platform/text_encoding.h"
+#include "core/errors.h"
+#include "core/string_table.h"
+#include "platform/win32/clipboard.h"
+#include "platform/win32/message_loop.h"
+#include "platform/win32/screen.h"
+#include "platform/win32/text_encoding.h"
 
 namespace pumpcalc {
 
@@ -16,7 +17,6 @@ std::array<int, dialogButtonCount> buttonWidthCache{};
 
 namespace {
 
-constexpr int firstControlId = 100;  // the form numbers its controls' windows from here
 constexpr int iconSize = 32;
 
 constexpr const char* buttonNames[dialogButtonCount] = {
@@ -26,16 +26,14 @@ constexpr StringId buttonCaptionIds[dialogButtonCount] = {
     sIgnoreButton, sAllButton, sNoToAllButton, sYesToAllButton, sHelpButton};
 constexpr TModalResult buttonResults[dialogButtonCount] = {6, 7, 1, 2, 3, 4, 5, 8, 9, 10, 0};
 
-// IDI_EXCLAMATION, IDI_HAND, IDI_ASTERISK, IDI_QUESTION
-constexpr int kindIcons[] = {32515, 32513, 32516, 32514};
+// The system icon of each kind but dkCustom.
+const wchar_t* const kindIcons[] = {IDI_EXCLAMATION, IDI_HAND, IDI_ASTERISK, IDI_QUESTION};
 constexpr StringId kindCaptions[] = {sWarningCaption, sErrorCaption, sInformationCaption,
                                      sConfirmCaption};
 
 constexpr DWORD dialogStyle =
     WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr DWORD dialogExStyle = WS_EX_DLGMODALFRAME;
-
-bool keyHeld(int key) { return GetKeyState(key) < 0; }
 
 // The character after a single "&" of a caption, lower-cased (ASCII), or 0.
 wchar_t acceleratorOf(const std::wstring& caption) {
@@ -58,8 +56,7 @@ class TMessageImage : public TControl {
   void paint(TCustomForm& form, HDC dc) override {
     if (icon_ == nullptr) return;
     const POINT offset = form.scrollOffset();
-    DrawIconEx(dc, bounds.left - offset.x, bounds.top - offset.y, icon_, iconSize, iconSize, 0,
-               nullptr, DI_NORMAL);
+    platform::drawIcon(dc, bounds.left - offset.x, bounds.top - offset.y, icon_, iconSize);
   }
 
  private:
@@ -91,24 +88,10 @@ class TMessageButton : public TControl {
       : kind_(kind), default_(isDefault), font_(font) {}
 
   void createHandle(TCustomForm& form) override {
-    const auto& controls = form.controls();
-    const auto index = std::find_if(controls.begin(), controls.end(),
-                                    [this](const auto& c) { return c.get() == this; }) -
-                       controls.begin();
-    platform::WindowParams params;
-    params.className = L"BUTTON";
-    params.caption = caption;
     // BS_NOTIFY: the form hears of focus changes, to draw the focused button as default.
-    params.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_NOTIFY |
-                   (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    params.left = bounds.left;
-    params.top = bounds.top;
-    params.width = bounds.width;
-    params.height = bounds.height;
-    params.parent = form.handle();
-    params.controlId = static_cast<UINT_PTR>(firstControlId + index);
-    handle = platform::createWindow(params);
-    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    handle = form.createChildWindow(
+        *this, L"BUTTON", WS_TABSTOP | BS_NOTIFY | (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0,
+        font_);
     auto& dialog = static_cast<TMessageForm&>(form);
     tabOrder = static_cast<int>(dialog.buttonHandles_.size());
     dialog.buttonHandles_.push_back(handle);
@@ -207,7 +190,7 @@ TMessageForm::TMessageForm(std::string message, TDialogKind kind, TDialogButtons
 
 TMessageForm::~TMessageForm() {
   // The buttons use the dialog font: the window goes before the font.
-  if (handle() != nullptr) DestroyWindow(handle());
+  destroyOwnWindow();
 }
 
 void TMessageForm::loadLayout() {
@@ -220,13 +203,9 @@ void TMessageForm::loadLayout() {
                 : loadResString(kindCaptions[kind_]);
 
   // The dialog font is the system's message font; without it the window's default font.
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    if (HFONT font = CreateFontIndirectW(&metrics.lfMessageFont)) {
-      ownFont_ = platform::UniqueGdiObject(font);
-      Font = {platform::toUtf8(metrics.lfMessageFont.lfFaceName), metrics.lfMessageFont.lfHeight};
-    }
+  if (std::optional<platform::SystemFont> system = platform::messageFont()) {
+    ownFont_ = std::move(system->font);
+    Font = {system->faceName, system->height};
   }
   dialogFont_ =
       ownFont_.get() != nullptr ? static_cast<HFONT>(ownFont_.get()) : fontHandle(std::nullopt);
@@ -235,47 +214,34 @@ void TMessageForm::loadLayout() {
   buttonOrder_ = requestedButtons(buttons_);
   std::vector<int> widths;
   std::vector<std::string> captions;
-  {
-    platform::ScreenDC screen;
-    platform::SelectedObject selected(screen.get(), dialogFont_);
-    for (TDialogButton b : buttonOrder_) {
-      captions.push_back(loadResString(buttonCaptionIds[b]));
-      if (buttonWidthCache[b] == 0) {
-        const std::wstring caption = platform::toUtf16(captions.back());
-        RECT extent{};
-        DrawTextW(screen.get(), caption.c_str(), static_cast<int>(caption.size()), &extent,
-                  DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
-        buttonWidthCache[b] = extent.right - extent.left + 8;
-      }
-      widths.push_back(buttonWidthCache[b]);
+  for (TDialogButton b : buttonOrder_) {
+    captions.push_back(loadResString(buttonCaptionIds[b]));
+    if (buttonWidthCache[b] == 0) {
+      const RECT extent =
+          platform::measureDrawnText(dialogFont_, captions.back(), DT_SINGLELINE | DT_LEFT);
+      buttonWidthCache[b] = extent.right - extent.left + 8;
     }
+    widths.push_back(buttonWidthCache[b]);
   }
 
   // The message wraps at half the screen's width; the measured length takes in the
   // terminating NUL as well.
-  RECT text{0, 0, platform::screenWidth() / 2, 0};
-  {
-    const std::wstring wide = platform::toUtf16(message_);
-    platform::ScreenDC screen;
-    platform::SelectedObject selected(screen.get(), dialogFont_);
-    DrawTextW(screen.get(), wide.c_str(), static_cast<int>(wide.size()) + 1, &text,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-  }
+  const RECT text = platform::measureDrawnText(dialogFont_, message_, DT_WORDBREAK | DT_EXPANDTABS,
+                                               platform::screenWidth() / 2, true);
 
   const bool hasIcon = kind_ != dkCustom;
   const MessageDialogLayout layout =
       layOutMessageDialog(units, text.right, text.bottom, hasIcon, widths);
 
-  RECT outer{0, 0, layout.clientWidth, layout.clientHeight};
-  AdjustWindowRectEx(&outer, dialogStyle, FALSE, dialogExStyle);
-  Width = outer.right - outer.left;
-  Height = outer.bottom - outer.top;
+  const SIZE outer = platform::outerSizeForClient(layout.clientWidth, layout.clientHeight,
+                                                  dialogStyle, dialogExStyle);
+  Width = outer.cx;
+  Height = outer.cy;
   Left = platform::screenWidth() / 2 - Width / 2;
   Top = platform::screenHeight() / 2 - Height / 2;
 
   if (hasIcon) {
-    auto image =
-        std::make_unique<TMessageImage>(LoadIconW(nullptr, MAKEINTRESOURCEW(kindIcons[kind_])));
+    auto image = std::make_unique<TMessageImage>(platform::systemIcon(kindIcons[kind_]));
     image->name = "Image";
     image->bounds = layout.icon;
     controls().push_back(std::move(image));
@@ -298,7 +264,7 @@ void TMessageForm::loadLayout() {
 }
 
 int TMessageForm::focusedButtonIndex() const {
-  const HWND focus = GetFocus();
+  const HWND focus = platform::focusedWindow();
   for (std::size_t i = 0; i < buttonHandles_.size(); ++i) {
     if (buttonHandles_[i] == focus) return static_cast<int>(i);
   }
@@ -321,7 +287,7 @@ void TMessageForm::moveFocus(bool forward) {
   } else {
     next = (current + (forward ? 1 : count - 1)) % count;
   }
-  SetFocus(buttonHandles_[static_cast<std::size_t>(next)]);
+  platform::focusWindow(buttonHandles_[static_cast<std::size_t>(next)]);
 }
 
 void TMessageForm::buttonFocusChanged(HWND button, bool gained) {
@@ -336,13 +302,14 @@ void TMessageForm::buttonFocusChanged(HWND button, bool gained) {
     } else {
       continue;
     }
-    SendMessageW(buttonHandles_[i], BM_SETSTYLE, looksDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
-                 TRUE);
+    platform::sendMessage(buttonHandles_[i], BM_SETSTYLE,
+                          looksDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
   }
 }
 
 bool TMessageForm::handleControlKey(MSG& message) {
-  const bool shift = keyHeld(VK_SHIFT), control = keyHeld(VK_CONTROL), alt = keyHeld(VK_MENU);
+  const bool shift = platform::keyHeld(VK_SHIFT), control = platform::keyHeld(VK_CONTROL),
+             alt = platform::keyHeld(VK_MENU);
   switch (message.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
@@ -375,7 +342,7 @@ bool TMessageForm::handleControlKey(MSG& message) {
           return true;
         case 'C':
           if (control && !shift && !alt && !systemKey) {
-            MessageBeep(0);
+            platform::beep();
             platform::setClipboardText(composeDialogText(*this));
             return true;
           }
@@ -420,8 +387,7 @@ TModalResult showMessageDialog(const std::string& message, TDialogKind kind, TDi
   if (left < 0 && top < 0) {
     dialog->Position = poScreenCenter;
   } else {
-    SetWindowPos(dialog->handle(), nullptr, dialog->Left, dialog->Top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    platform::moveWindow(dialog->handle(), dialog->Left, dialog->Top);
   }
   return runModal(*dialog);
 }

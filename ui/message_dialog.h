@@ -11,7 +11,7 @@
 
 #include "app/custom_form.h"
 #include "app/window_rules.h"
-#include "platform/windows.h"
+#include "platform/win32/gdi.h"
 
 namespace pumpcalc {
 

@@ -4,9 +4,9 @@
 #include <stdexcept>
 
 #include "app/application.h"
-#include "app/error_mapping.h"
-#include "app/errors.h"
 #include "app/program.h"
+#include "core/error_mapping.h"
+#include "core/errors.h"
 #include "core/pump_power.h"
 
 namespace pumpcalc {

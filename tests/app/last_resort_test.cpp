@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "app/module_lookup.h"
-#include "app/os_error.h"
-#include "app/runtime_error_exit.h"
+#include "platform/module_lookup.h"
 
 namespace pumpcalc {
 namespace {
 
 TEST(FormatFallbackText, TwoLinesWithClassModuleOffsetAndMessage) {
-  const std::string program = fileNameWithoutDirectory(programFileName());
+  const std::string program = fileNameWithoutDirectory(platform::programFileName());
   struct Case {
     std::string message;
     std::string expectedSecondLine;
@@ -33,8 +31,8 @@ TEST(FormatFallbackText, TwoLinesWithClassModuleOffsetAndMessage) {
 }
 
 TEST(FormatFallbackText, CountsTheOffsetFromTheModuleThatHoldsTheAddress) {
-  const auto inside = reinterpret_cast<std::uintptr_t>(&programFileName);
-  const auto module = findModuleAt(inside).value();
+  const auto inside = reinterpret_cast<std::uintptr_t>(&platform::programFileName);
+  const auto module = platform::findModuleAt(inside).value();
   const Exception error("x");
   EXPECT_EQ(formatFallbackText(&error, "Exception", inside),
             "Exception Exception in module " + fileNameWithoutDirectory(module.fileName) + " at " +
@@ -45,30 +43,6 @@ TEST(FormatFallbackText, IsCutTo1023Characters) {
   const Exception error(std::string(5000, 'm'));
   EXPECT_EQ(formatFallbackText(&error, "Exception", 0).size(), 1023u);
 }
-
-TEST(RuntimeErrorText, FillsNumberAndAddressInPlace) {
-  EXPECT_EQ(runtimeErrorText(217, 0x12345678), "Runtime error 217 at 12345678");
-  EXPECT_EQ(runtimeErrorText(5, 0), "Runtime error   5 at 00000000");
-  EXPECT_EQ(runtimeErrorText(217, 0x140001234), "Runtime error 217 at 140001234");
-}
-
-TEST(OsErrorMessage, NumberAndTheSystemsTextWithoutTrailingPunctuation) {
-  EXPECT_EQ(osErrorMessage(0, "ignored"), "A call to an OS function failed");
-  EXPECT_EQ(osErrorMessage(2, "The system cannot find the file specified.\r\n"),
-            "System Error.  Code: 2.\r\nThe system cannot find the file specified");
-  EXPECT_EQ(osErrorMessage(5, "... \r\n"), "System Error.  Code: 5.\r\n");
-}
-
-#ifdef _WIN32
-TEST(MakeOSError, CarriesTheNumberAndTheSystemsText) {
-  const EOSError error = makeOSError(2);
-  EXPECT_EQ(error.osErrorNumber, 2u);
-  EXPECT_EQ(error.message().rfind("System Error.  Code: 2.\r\n", 0), 0u) << error.message();
-  EXPECT_GT(error.message().size(), 25u);
-  EXPECT_NE(error.message().back(), '.');
-  EXPECT_EQ(makeOSError(0).message(), "A call to an OS function failed");
-}
-#endif
 
 }  // namespace
 }  // namespace pumpcalc

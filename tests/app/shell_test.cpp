@@ -6,7 +6,7 @@
 
 #include "app/application.h"
 #include "app/custom_form.h"
-#include "app/errors.h"
+#include "core/errors.h"
 #include "core/locale_numbers.h"
 #include "tests/support/application_test.h"
 

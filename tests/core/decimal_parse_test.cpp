@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/errors.h"
+#include "core/errors.h"
 #include "core/float_unit.h"
 #include "tests/core/test_values.h"
 

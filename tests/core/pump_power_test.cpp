@@ -7,7 +7,7 @@
 #include <typeinfo>
 #include <vector>
 
-#include "app/errors.h"
+#include "core/errors.h"
 #include "core/float_unit.h"
 #include "tests/core/test_values.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/application.h"
-#include "platform/clipboard.h"
-#include "platform/text_encoding.h"
+#include "platform/win32/clipboard.h"
+#include "platform/win32/text_encoding.h"
 #include "tests/support/application_test.h"
 
 namespace pumpcalc {
@@ -35,8 +35,7 @@ void CALLBACK runNextStep(HWND, UINT, UINT_PTR, DWORD) {
   HWND dialog = FindWindowW(L"TMessageForm", nullptr);
   if (activeScript->next < activeScript->steps.size()) {
     activeScript->steps[activeScript->next++](dialog);
-  } else if (auto* form =
-                 reinterpret_cast<TCustomForm*>(GetWindowLongPtrW(dialog, GWLP_USERDATA))) {
+  } else if (TCustomForm* form = TCustomForm::fromHandle(dialog)) {
     form->ModalResult = stillOpen;
   }
 }

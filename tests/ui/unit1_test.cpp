@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/application.h"
-#include "app/errors.h"
+#include "core/errors.h"
 #include "core/locale_numbers.h"
 #include "tests/support/application_test.h"
 

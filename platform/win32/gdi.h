@@ -1,0 +1,113 @@
+// Graphics: GDI objects owned by RAII types, fonts, measuring and drawing text, icons.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/win32/win32.h"
+
+namespace pumpcalc::platform {
+
+// Owns a GDI object (font, brush).
+class UniqueGdiObject {
+ public:
+  UniqueGdiObject() = default;
+  explicit UniqueGdiObject(HGDIOBJ object) noexcept : object_(object) {}
+  UniqueGdiObject(UniqueGdiObject&& other) noexcept
+      : object_(std::exchange(other.object_, nullptr)) {}
+  UniqueGdiObject& operator=(UniqueGdiObject&& other) noexcept {
+    if (this != &other) {
+      if (object_ != nullptr) DeleteObject(object_);
+      object_ = std::exchange(other.object_, nullptr);
+    }
+    return *this;
+  }
+  ~UniqueGdiObject() {
+    if (object_ != nullptr) DeleteObject(object_);
+  }
+  HGDIOBJ get() const noexcept { return object_; }
+
+ private:
+  HGDIOBJ object_ = nullptr;
+};
+
+// The screen's device context for measuring, released with the scope.
+class ScreenDC {
+ public:
+  ScreenDC() : dc_(GetDC(nullptr)) {}
+  ~ScreenDC() {
+    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
+  }
+  ScreenDC(const ScreenDC&) = delete;
+  ScreenDC& operator=(const ScreenDC&) = delete;
+  HDC get() const noexcept { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// Selects a GDI object into a device context and restores the previous one.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~SelectedObject() { SelectObject(dc_, previous_); }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// BeginPaint paired with EndPaint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
+  ~PaintScope() { EndPaint(window_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const noexcept { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
+// A font by logical height and face name (the default character set); raises on failure.
+UniqueGdiObject createFont(int height, std::string_view faceName);
+
+// The system's message font, with its face name and logical height; none when the system
+// does not give it.
+struct SystemFont {
+  UniqueGdiObject font;
+  std::string faceName;
+  int height = 0;
+};
+std::optional<SystemFont> messageFont();
+
+// The height in pixels of the text "0" in a font on the screen.
+int measureTextHeight(HFONT font);
+// The extent of a one-line text in a font on the screen.
+SIZE measureText(HFONT font, std::string_view text);
+// The rectangle that DrawTextW would fill with a text in a font on the screen, for its
+// format flags (DT_CALCRECT is added) and the width to wrap at (with DT_WORDBREAK);
+// `withTerminator` counts the text's terminating NUL as one more character.
+RECT measureDrawnText(HFONT font, std::string_view text, UINT format, int wrapWidth = 0,
+                      bool withTerminator = false);
+// Draws a text in a font and a system colour (COLOR_...) over the background, with
+// DrawTextW's format flags; the device context is left as it was.
+void drawText(HDC dc, HFONT font, std::string_view text, RECT place, UINT format, int systemColour);
+
+// Icons and cursors. The program's icon resource by name (null when it has none); a system
+// icon (IDI_...); the arrow cursor; the brush of a system colour for a class background.
+HICON programIcon(const wchar_t* name) noexcept;
+HICON systemIcon(const wchar_t* id) noexcept;
+HCURSOR arrowCursor() noexcept;
+HBRUSH systemColourBrush(int systemColour) noexcept;
+// Draws an icon at its size in pixels.
+void drawIcon(HDC dc, int left, int top, HICON icon, int size) noexcept;
+
+}  // namespace pumpcalc::platform

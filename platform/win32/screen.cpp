@@ -1,0 +1,35 @@
+#include "platform/win32/screen.h"
+
+#include "platform/win32/gdi.h"
+
+namespace pumpcalc::platform {
+
+HINSTANCE programInstance() noexcept { return GetModuleHandleW(nullptr); }
+
+int startupShowCommand() noexcept {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  return (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
+}
+
+int screenWidth() noexcept { return GetSystemMetrics(SM_CXSCREEN); }
+int screenHeight() noexcept { return GetSystemMetrics(SM_CYSCREEN); }
+
+int screenPixelsPerInch() noexcept {
+  ScreenDC screen;
+  return GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+HMONITOR monitorOf(HWND window) noexcept {
+  return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+}
+
+RECT monitorBoundsOf(HWND window) noexcept {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoW(monitorOf(window), &info);
+  return info.rcMonitor;
+}
+
+}  // namespace pumpcalc::platform
