@@ -1,5 +1,8 @@
 #include "core/decimal_format.h"
 
+#include <cstring>
+
+#include "core/float_unit.h"
 #include "core/locale_numbers.h"
 #include "core/powers_of_ten.h"
 
@@ -16,57 +19,122 @@ std::uint64_t integerValue(ExtendedReal x) noexcept {
   return x.significand >> shift;
 }
 
-}  // namespace
+// Steps 4 and 5 for the common magnitudes: when the scale 18 - exponent lies in 1..31,
+// scaleByPowerOfTen is the one multiplication by PowersOfTenLow[scale], and the product is a
+// normal number below 2^64. This does that multiplication (rounded to 64 bits, ties to even)
+// and the FRNDINT after it on integers, with the same bits and the same precision flag as
+// the two operations. Returns false, having raised nothing, where it does not apply: the
+// caller then takes the general steps.
+bool scaleToIntegerFast(ExtendedReal magnitude, int scale, std::uint64_t& integer) noexcept {
+  if (scale < 1 || scale > 31 || (magnitude.significand >> 63) == 0) return false;
+  const ExtendedReal power = PowersOfTenLow[static_cast<std::size_t>(scale)];
+  const unsigned __int128 product =
+      static_cast<unsigned __int128>(magnitude.significand) * power.significand;
+  // The value is significand × 2^(exponent - 63) once rounded.
+  int exponent = magnitude.biasedExponent() + power.biasedExponent() - 2 * extendedExponentBias;
+  std::uint64_t high = static_cast<std::uint64_t>(product >> 64);
+  std::uint64_t low = static_cast<std::uint64_t>(product);
+  if ((high >> 63) != 0) {
+    ++exponent;
+  } else {
+    high = (high << 1) | (low >> 63);
+    low <<= 1;
+  }
+  // Only integers of 1 to 63 bits with a fraction to round take this path.
+  if (exponent < 0 || exponent > 62) return false;
+  bool inexact = low != 0;
+  constexpr std::uint64_t halfway = 1ull << 63;
+  if (low > halfway || (low == halfway && (high & 1) != 0)) {
+    if (++high == 0) {
+      high = halfway;
+      if (++exponent > 62) return false;
+    }
+  }
+  const int shift = 63 - exponent;
+  const std::uint64_t fraction = high & ((1ull << shift) - 1);
+  std::uint64_t whole = high >> shift;
+  if (fraction != 0) {
+    inexact = true;
+    const std::uint64_t half = 1ull << (shift - 1);
+    if (fraction > half || (fraction == half && (whole & 1) != 0)) ++whole;
+  }
+  if (inexact) raiseFloatFlags(flagPrecision);
+  integer = whole;
+  return true;
+}
 
-DecimalDigits toDecimalDigits(ExtendedReal value, int precision) noexcept {
-  DecimalDigits result;
+constexpr std::uint64_t powersOfTen[19] = {1,
+                                           10,
+                                           100,
+                                           1000,
+                                           10000,
+                                           100000,
+                                           1000000,
+                                           10000000,
+                                           100000000,
+                                           1000000000,
+                                           10000000000,
+                                           100000000000,
+                                           1000000000000,
+                                           10000000000000,
+                                           100000000000000,
+                                           1000000000000000,
+                                           10000000000000000,
+                                           100000000000000000,
+                                           1000000000000000000};
+
+// The two-digit groups "00" to "99", so that digits are written two per division.
+constexpr char digitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the `count` (at most 9) decimal digits of v, leading zeros included, to out.
+void writeDigits(std::uint32_t v, int count, char* out) noexcept {
+  out += count;
+  for (; count >= 2; count -= 2) {
+    const std::uint32_t rest = v / 100;
+    out -= 2;
+    std::memcpy(out, digitPairs + 2 * (v - rest * 100), 2);
+    v = rest;
+  }
+  if (count == 1) *--out = static_cast<char>('0' + v);
+}
+
+// toDecimalDigits, also returning the count of digits.
+int decimalDigits(ExtendedReal value, int precision, DecimalDigits& result) noexcept {
   const std::uint16_t biased = value.biasedExponent();
   // 1. Zeros and denormals.
-  if (biased == 0) return result;
+  if (biased == 0) return 0;
   // 2. Infinities (an unset integer bit counts as one) and NaNs.
   if (biased == extendedMaxExponent) {
     const bool infinity =
         value.significand == 0x8000000000000000u || (value.significand >> 63) == 0;
     result.exponent = infinity ? DecimalDigits::infinityExponent : DecimalDigits::nanExponent;
     result.negative = infinity && value.isNegative();
-    return result;
+    return 0;
   }
   // 3. Estimate the decimal exponent with 19728/65536 just below log10(2); >> floors.
   const int binaryExponent = biased - extendedExponentBias;
   int exponent = ((binaryExponent * 19728) >> 16) + 1;
 
   // 4-6. Scale to an integer of 18 digits; an estimate one too small gives 19 digits.
-  ExtendedReal scaled = roundToInteger(scaleByPowerOfTen(absolute(value), maxDigits - exponent));
-  if (compare(scaled, PowersOfTenLow[maxDigits]) >= 0) {
-    scaled = roundToInteger(scaled / PowersOfTenLow[1]);
-    ++exponent;
+  std::uint64_t v = 0;
+  if (!scaleToIntegerFast(absolute(value), maxDigits - exponent, v) ||
+      v >= powersOfTen[maxDigits]) {
+    ExtendedReal scaled = roundToInteger(scaleByPowerOfTen(absolute(value), maxDigits - exponent));
+    if (compare(scaled, PowersOfTenLow[maxDigits]) >= 0) {
+      scaled = roundToInteger(scaled / PowersOfTenLow[1]);
+      ++exponent;
+    }
+    v = integerValue(scaled);
   }
-  std::uint64_t v = integerValue(scaled);
-  static constexpr std::uint64_t powers[19] = {1,
-                                               10,
-                                               100,
-                                               1000,
-                                               10000,
-                                               100000,
-                                               1000000,
-                                               10000000,
-                                               100000000,
-                                               1000000000,
-                                               10000000000,
-                                               100000000000,
-                                               1000000000000,
-                                               10000000000000,
-                                               100000000000000,
-                                               1000000000000000,
-                                               10000000000000000,
-                                               100000000000000000,
-                                               1000000000000000000};
   int count = maxDigits;
   if (precision < maxDigits) {
-    const std::uint64_t unit = powers[maxDigits - precision];
+    const std::uint64_t unit = powersOfTen[maxDigits - precision];
     v = (v + unit / 2) / unit;  // half-up on the 18-digit string
     count = precision;
-    if (v == powers[precision]) {
+    if (v == powersOfTen[precision]) {
       v = 1;
       count = 1;
       ++exponent;
@@ -76,14 +144,26 @@ DecimalDigits toDecimalDigits(ExtendedReal value, int precision) noexcept {
     v /= 10;
     --count;
   }
-  if (count == 0) return result;
-  for (int i = count - 1; i >= 0; --i) {
-    result.digits[i] = static_cast<char>('0' + v % 10);
-    v /= 10;
+  if (count == 0) return 0;
+  // v < 10^18: at most nine digits above the lowest nine.
+  if (count > 9) {
+    const auto high = static_cast<std::uint32_t>(v / 1000000000);
+    writeDigits(high, count - 9, result.digits);
+    writeDigits(static_cast<std::uint32_t>(v - high * 1000000000ull), 9, result.digits + count - 9);
+  } else {
+    writeDigits(static_cast<std::uint32_t>(v), count, result.digits);
   }
   result.digits[count] = '\0';
   result.exponent = static_cast<std::int16_t>(exponent);
   result.negative = value.isNegative();
+  return count;
+}
+
+}  // namespace
+
+DecimalDigits toDecimalDigits(ExtendedReal value, int precision) noexcept {
+  DecimalDigits result;
+  decimalDigits(value, precision, result);
   return result;
 }
 
@@ -93,23 +173,26 @@ std::size_t formatGeneral(ExtendedReal value, int precision, int exponentDigits,
   const int minExponentDigits = exponentDigits >= 0 && exponentDigits <= 4 ? exponentDigits : 0;
   const char separator = DecimalSeparatorChar;
 
-  const DecimalDigits d = toDecimalDigits(value, p);
+  DecimalDigits d;
+  const int count = decimalDigits(value, p, d);
   const int x = d.exponent;
   char* out = buffer;
   auto put = [&out](char c) { *out++ = c; };
-  auto putAll = [&out](const char* s) {
-    while (*s != '\0') *out++ = *s++;
+  auto putDigits = [&out, &d](int from, int to) {
+    std::memcpy(out, d.digits + from, static_cast<std::size_t>(to - from));
+    out += to - from;
   };
 
   if (d.negative) put('-');
   if (x == DecimalDigits::infinityExponent || x == DecimalDigits::nanExponent) {
-    putAll(x == DecimalDigits::infinityExponent ? "INF" : "NAN");
+    std::memcpy(out, x == DecimalDigits::infinityExponent ? "INF" : "NAN", 3);
+    out += 3;
   } else if (x > p || x < -3) {
     // Scientific: d1[.d2…]E[-]exponent.
     put(d.digits[0]);
-    if (d.digits[1] != '\0') {
+    if (count > 1) {
       put(separator);
-      putAll(d.digits + 1);
+      putDigits(1, count);
     }
     put('E');
     int shown = x - 1;
@@ -126,20 +209,20 @@ std::size_t formatGeneral(ExtendedReal value, int precision, int exponentDigits,
     while (length < minExponentDigits) exponentText[length++] = '0';
     while (length > 0) put(exponentText[--length]);
   } else if (x > 0) {
-    // Positional with x integer digits.
-    const char* digit = d.digits;
-    for (int i = 0; i < x; ++i) put(*digit != '\0' ? *digit++ : '0');
-    if (*digit != '\0') {
+    // Positional with x integer digits, padded with zeros.
+    putDigits(0, count < x ? count : x);
+    for (int i = count; i < x; ++i) put('0');
+    if (count > x) {
       put(separator);
-      putAll(digit);
+      putDigits(x, count);
     }
   } else {
     // 0.[000]digits for magnitudes below 1.
     put('0');
-    if (d.digits[0] != '\0') {
+    if (count > 0) {
       put(separator);
       for (int i = 0; i < -x; ++i) put('0');
-      putAll(d.digits);
+      putDigits(0, count);
     }
   }
   return static_cast<std::size_t>(out - buffer);

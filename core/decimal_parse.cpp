@@ -1,5 +1,6 @@
 #include "core/decimal_parse.h"
 
+#include <bit>
 #include <cstdint>
 
 #include "core/errors.h"
@@ -26,6 +27,50 @@ constexpr ExtendedReal digitValue(int d) noexcept {
 constexpr ExtendedReal digitValues[10] = {
     digitValue(0), digitValue(1), digitValue(2), digitValue(3), digitValue(4),
     digitValue(5), digitValue(6), digitValue(7), digitValue(8), digitValue(9)};
+
+// (high × 2^64) ÷ d and its remainder, for high < d, so that the quotient fits 64 bits.
+std::uint64_t divide128By64(std::uint64_t high, std::uint64_t d, std::uint64_t& remainder) {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  std::uint64_t quotient;
+  __asm__("divq %4" : "=a"(quotient), "=d"(remainder) : "a"(std::uint64_t{0}), "d"(high), "rm"(d));
+  return quotient;
+#else
+  const unsigned __int128 n = static_cast<unsigned __int128>(high) << 64;
+  remainder = static_cast<std::uint64_t>(n % d);
+  return static_cast<std::uint64_t>(n / d);
+#endif
+}
+
+// m ÷ 10^k for 0 < m < 2^63 and 1 <= k <= 31, rounded as FDIV by PowersOfTenLow[k] rounds
+// it: one 128-by-64-bit division where the operator takes two, since the first 64 quotient
+// bits and the remainder already decide the rounding. The quotient is normal, and only the
+// precision flag could be raised, which the conversion discards.
+ExtendedReal divideByPowerOfTen(std::uint64_t m, int k) noexcept {
+  const ExtendedReal power = PowersOfTenLow[static_cast<std::size_t>(k)];
+  const int shift = std::countl_zero(m);
+  const std::uint64_t a = m << shift, d = power.significand;
+  int exponent = 63 - shift - (power.biasedExponent() - extendedExponentBias);
+  std::uint64_t quotient, remainder;
+  bool roundUp;
+  if (a >= d) {
+    // 1.f: the 1, then 63 bits of f; f's last bit is the rounding bit.
+    const std::uint64_t f = divide128By64(a - d, d, remainder);
+    quotient = (1ull << 63) | (f >> 1);
+    roundUp = (f & 1) != 0 && (remainder != 0 || (quotient & 1) != 0);
+  } else {
+    // 0.f with f >= 2^63: f is the significand; the remainder against d/2 rounds.
+    quotient = divide128By64(a, d, remainder);
+    --exponent;
+    const std::uint64_t rest = d - remainder;  // remainder > d/2 exactly when rest < remainder
+    roundUp = remainder > rest || (remainder == rest && (quotient & 1) != 0);
+  }
+  if (roundUp && ++quotient == 0) {
+    quotient = 1ull << 63;
+    ++exponent;
+  }
+  return ExtendedReal::fromBits(false, static_cast<std::uint16_t>(exponent + extendedExponentBias),
+                                quotient);
+}
 
 // Reads the text; the float unit is already under ConversionControlWord.
 bool convert(std::string_view text, char separator, ExtendedReal& value) noexcept {
@@ -69,7 +114,6 @@ bool convert(std::string_view text, char separator, ExtendedReal& value) noexcep
       --n;
     }
   }
-  if (inInteger) accumulator = extendedFromInt64(static_cast<std::int64_t>(exact));
   if (p == mantissaStart) return false;
 
   if (p != end && (*p & ~0x20) == 'E') {
@@ -88,7 +132,12 @@ bool convert(std::string_view text, char separator, ExtendedReal& value) noexcep
   // Beyond ±5120 the scaling gives a constant, so the clamp changes no result.
   constexpr std::int64_t nLimit = 1 << 20;
   const auto scale = static_cast<std::int32_t>(n < -nLimit ? -nLimit : n);
-  value = scaleByPowerOfTen(accumulator, scale);
+  if (inInteger && exact != 0 && scale < 0 && scale >= -31) {
+    value = divideByPowerOfTen(exact, -scale);
+  } else {
+    if (inInteger) accumulator = extendedFromInt64(static_cast<std::int64_t>(exact));
+    value = scaleByPowerOfTen(accumulator, scale);
+  }
   if (sign == '-') value = -value;
   return (floatUnit().flags & (flagOverflow | flagInvalid)) == 0;
 }
