@@ -18,6 +18,14 @@ std::string systemMessageText(DWORD errorNumber) {
 
 }  // namespace
 
+std::string systemErrorText(std::uint32_t errorNumber) {
+  std::string text = systemMessageText(errorNumber);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+    text.pop_back();
+  }
+  return text.empty() ? "error " + std::to_string(errorNumber) : text;
+}
+
 EOSError makeOSError(std::uint32_t errorNumber) {
   EOSError error(
       osErrorMessage(errorNumber, errorNumber != 0 ? systemMessageText(errorNumber) : ""));

@@ -1,0 +1,56 @@
+// Files as the command-line program needs them: opened by UTF-8 name, told apart by
+// identity, and replaced only once a new version is complete.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace pumpcalc::platform {
+
+// Opens an existing file for reading, in binary mode. On failure returns null and sets
+// `error` to the system's reason ("No such file or directory", "Is a directory").
+std::FILE* openFileForReading(const std::string& path, std::string& error);
+
+// What tells two names of one regular file apart from names of two files.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The identity of the regular file that `path` names (links followed); none when there is
+// no such file, or it is a directory, a device or a pipe.
+std::optional<FileIdentity> fileIdentity(const std::string& path);
+// The same for the file an open stream reads or writes.
+std::optional<FileIdentity> streamIdentity(std::FILE* stream);
+
+// A new version of a file, written to a temporary file in the target's folder and renamed
+// over the target by commit(), atomically: until then the target stays as it was, and a
+// ReplacementFile destroyed without commit() removes its temporary file.
+class ReplacementFile {
+ public:
+  // Creates the temporary file beside `target` (beside the file a link names). On failure
+  // returns null and sets `error` to the reason.
+  static std::unique_ptr<ReplacementFile> create(const std::string& target, std::string& error);
+
+  virtual ~ReplacementFile() = default;
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  // Where the new version is written (binary mode).
+  virtual std::FILE* stream() noexcept = 0;
+  // Flushes the data to the disk, closes the file and renames it over the target. On
+  // failure removes the temporary file and returns false with `error` set.
+  virtual bool commit(std::string& error) = 0;
+
+ protected:
+  ReplacementFile() = default;
+};
+
+// The processors this program may run on (at least 1).
+unsigned processorCount() noexcept;
+
+}  // namespace pumpcalc::platform

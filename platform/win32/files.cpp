@@ -1,0 +1,149 @@
+// Files through the Windows API: UTF-16 names, volume serial and file index for identity,
+// CREATE_NEW and MoveFileExW for the replacement.
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/win32/os_error.h"
+#include "platform/win32/text_encoding.h"
+#include "platform/win32/win32.h"
+
+namespace pumpcalc::platform {
+namespace {
+
+std::optional<FileIdentity> identityOfHandle(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &information) ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  return FileIdentity{
+      information.dwVolumeSerialNumber,
+      (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+}
+
+std::string lastErrorText() { return systemErrorText(GetLastError()); }
+
+class Win32ReplacementFile final : public ReplacementFile {
+ public:
+  Win32ReplacementFile(std::wstring target, std::wstring temporary, HANDLE handle,
+                       std::FILE* stream)
+      : target_(std::move(target)),
+        temporary_(std::move(temporary)),
+        handle_(handle),
+        stream_(stream) {}
+
+  ~Win32ReplacementFile() override {
+    if (stream_ != nullptr) std::fclose(stream_);
+    if (!committed_) DeleteFileW(temporary_.c_str());
+  }
+
+  std::FILE* stream() noexcept override { return stream_; }
+
+  bool commit(std::string& error) override {
+    bool written = std::fflush(stream_) == 0;
+    if (!written) error = std::strerror(errno);
+    if (written && !FlushFileBuffers(handle_)) {
+      written = false;
+      error = lastErrorText();
+    }
+    if (std::fclose(stream_) != 0 && written) {
+      written = false;
+      error = std::strerror(errno);
+    }
+    stream_ = nullptr;
+    if (!written) return false;  // the destructor removes the temporary file
+    if (!MoveFileExW(temporary_.c_str(), target_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      error = lastErrorText();
+      return false;
+    }
+    committed_ = true;
+    return true;
+  }
+
+ private:
+  std::wstring target_, temporary_;
+  HANDLE handle_;  // owned by stream_
+  std::FILE* stream_;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+std::FILE* openFileForReading(const std::string& path, std::string& error) {
+  const std::wstring name = toUtf16(path);
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    error = std::strerror(EISDIR);
+    return nullptr;
+  }
+  std::FILE* file = _wfopen(name.c_str(), L"rb");
+  if (file == nullptr) error = std::strerror(errno);
+  return file;
+}
+
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+  const HANDLE handle = CreateFileW(toUtf16(path).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  const std::optional<FileIdentity> identity = identityOfHandle(handle);
+  CloseHandle(handle);
+  return identity;
+}
+
+std::optional<FileIdentity> streamIdentity(std::FILE* stream) {
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  return identityOfHandle(handle);
+}
+
+std::unique_ptr<ReplacementFile> ReplacementFile::create(const std::string& target,
+                                                         std::string& error) {
+  const std::wstring name = toUtf16(target);
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    error = std::strerror(EISDIR);
+    return nullptr;
+  }
+  // target.<process>-<n>.tmp, the first such name that does not exist yet.
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  std::wstring temporary;
+  for (unsigned attempt = 0; handle == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary = name + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(attempt) + L".tmp";
+    handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE &&
+        (GetLastError() != ERROR_FILE_EXISTS || attempt == 1000)) {
+      error = lastErrorText();
+      return nullptr;
+    }
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  std::FILE* stream = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+  if (stream == nullptr) {
+    error = std::strerror(errno);
+    if (fd >= 0) {
+      _close(fd);
+    } else {
+      CloseHandle(handle);
+    }
+    DeleteFileW(temporary.c_str());
+    return nullptr;
+  }
+  return std::make_unique<Win32ReplacementFile>(name, temporary, handle, stream);
+}
+
+unsigned processorCount() noexcept {
+  SYSTEM_INFO information{};
+  GetSystemInfo(&information);
+  return information.dwNumberOfProcessors > 0 ? information.dwNumberOfProcessors : 1;
+}
+
+}  // namespace pumpcalc::platform
