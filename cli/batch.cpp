@@ -1,115 +1,97 @@
 #include "cli/batch.h"
 
-#include <cstring>
 #include <string>
-#include <string_view>
-#include <vector>
+#include <variant>
 
-#include "core/decimal_format.h"
-#include "core/errors.h"
-#include "core/pump_power.h"
+#include "cli/parallel_rows.h"
+#include "cli/record_scanner.h"
+#include "core/locale_numbers.h"
 
 namespace pumpcalc::cli {
 namespace {
 
-constexpr std::size_t ioChunk = 1 << 16;
-
-// Collects output and writes it in large chunks.
-class OutputBuffer {
- public:
-  explicit OutputBuffer(std::FILE* out) : out_(out) { data_.reserve(2 * ioChunk); }
-
-  void append(std::string_view text) { data_.append(text); }
-  void append(char c) { data_.push_back(c); }
-  bool flushIfFull() { return data_.size() < ioChunk || flush(); }
-  bool flush() {
-    const bool written = std::fwrite(data_.data(), 1, data_.size(), out_) == data_.size();
-    data_.clear();
-    return written;
+std::vector<std::string> readHeader(const Chunk& chunk, const TableDialect& dialect) {
+  const RecordSpan& header = chunk.records.front();
+  RecordCheck problem = header.dropped;
+  if (problem.problem == RecordProblem::none) {
+    auto parsed = headerNames(chunk.text(header), dialect);
+    if (auto* names = std::get_if<std::vector<std::string>>(&parsed)) return std::move(*names);
+    problem = std::get<RecordCheck>(parsed);
   }
-
- private:
-  std::FILE* out_;
-  std::string data_;
-};
-
-void appendNumber(OutputBuffer& output, ExtendedReal value) {
-  char text[formatBufferSize];
-  output.append(std::string_view(text, formatGeneral(value, 15, 0, text)));
+  throw BatchFailure("cannot read the header: line 1: " + problemText(problem));
 }
 
-void processLine(std::string_view line, OutputBuffer& output, BatchSummary& summary) {
-  ++summary.lines;
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  output.append(line);
-  output.append('\t');
-
-  std::string_view fields[3];
-  std::size_t fieldCount = 0;
-  for (std::size_t start = 0;; ++fieldCount) {
-    const std::size_t tab = line.find('\t', start);
-    if (fieldCount < 3) fields[fieldCount] = line.substr(start, tab - start);
-    if (tab == std::string_view::npos) break;
-    start = tab + 1;
-  }
-  ++fieldCount;
-
-  if (fieldCount != 3) {
-    ++summary.failedLines;
-    output.append("error\texpected 3 tab-separated fields (flow, head, efficiency), found ");
-    output.append(std::to_string(fieldCount));
-    output.append('\n');
-    return;
-  }
-  try {
-    const PumpResult result = calculatePumpPowerValues(
-        [&] { return fields[0]; }, [&] { return fields[1]; }, [&] { return fields[2]; });
-    appendNumber(output, result.shaftPower);
-    output.append('\t');
-    appendNumber(output, result.lowerMotorPower);
-    output.append('\t');
-    appendNumber(output, result.upperMotorPower);
-    output.append('\n');
-  } catch (const Exception& error) {
-    ++summary.failedLines;
-    output.append("error\t");
-    output.append(error.message());
-    output.append('\n');
-  }
+RowLayout layoutOrFailure(std::variant<RowLayout, std::string> layout) {
+  if (auto* message = std::get_if<std::string>(&layout)) throw BatchFailure(*message);
+  return std::get<RowLayout>(std::move(layout));
 }
+
+void write(ByteSink& out, const std::string& text) { out.write(text.data(), text.size()); }
 
 }  // namespace
 
-bool runBatch(std::FILE* in, std::FILE* out, BatchSummary& summary) {
-  OutputBuffer output(out);
-  std::vector<char> buffer(ioChunk);
-  std::size_t filled = 0;  // bytes of an unfinished line kept at the buffer's start
-  for (;;) {
-    if (filled == buffer.size()) buffer.resize(buffer.size() * 2);  // a very long line
-    const std::size_t read = std::fread(buffer.data() + filled, 1, buffer.size() - filled, in);
-    const bool atEnd = read == 0;
-    if (atEnd && std::ferror(in)) return false;
-    const std::size_t available = filled + read;
+BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settings) {
+  const TableDialect& dialect = settings.dialect;
+  RecordScanner scanner(in, dialect);
+  Chunk chunk;
+  std::string output;  // what goes out next
+  // The byte-order mark is known once the first record has been looked for.
+  const auto firstNext = [&](std::size_t maxRecords) {
+    const bool any = scanner.next(chunk, settings.chunkBytes, maxRecords);
+    if (scanner.hadByteOrderMark()) output.assign(byteOrderMark);
+    return any;
+  };
 
-    std::size_t lineStart = 0;
-    const char* const data = buffer.data();
-    while (const void* newline = std::memchr(data + lineStart, '\n', available - lineStart)) {
-      const std::size_t lineEnd =
-          static_cast<std::size_t>(static_cast<const char*>(newline) - data);
-      processLine(std::string_view(data + lineStart, lineEnd - lineStart), output, summary);
-      if (!output.flushIfFull()) return false;
-      lineStart = lineEnd + 1;
+  std::optional<std::vector<std::string>> names;
+  if (settings.header) {
+    // A header that spans lines need only be readable; its width is every record's.
+    scanner.setValidator([&dialect](std::string_view record) {
+      return std::holds_alternative<std::vector<std::string>>(headerNames(record, dialect));
+    });
+    if (!firstNext(1)) {
+      write(out, output);
+      out.flush();
+      return {};
     }
-    if (atEnd) {
-      // A last line without a line break is a line too.
-      if (lineStart != available) {
-        processLine(std::string_view(data + lineStart, available - lineStart), output, summary);
-      }
-      return output.flush() && std::fflush(out) == 0;
-    }
-    std::memmove(buffer.data(), data + lineStart, available - lineStart);
-    filled = available - lineStart;
+    names = readHeader(chunk, dialect);
   }
+  const RowLayout layout = layoutOrFailure(
+      makeRowLayout(dialect, settings.columns, names, settings.ratings, DecimalSeparatorChar));
+  scanner.setValidator([&layout](std::string_view record) { return isWellFormed(record, layout); });
+
+  bool any;
+  if (settings.header) {
+    writeHeader(chunk.text(chunk.records.front()), chunk.records.front().lineEnd, layout, output);
+    any = scanner.next(chunk, settings.chunkBytes);
+  } else {
+    any = firstNext(SIZE_MAX);
+  }
+
+  BatchSummary summary;
+  if (any && settings.threads > 1 && !scanner.atEnd()) {
+    // More than one chunk: the threads compute, this one reads and writes.
+    write(out, output);
+    ParallelRows rows(layout, settings.threads);
+    bool firstTaken = false;
+    summary = rows.run(
+        [&](Chunk& next) {
+          if (firstTaken) return scanner.next(next, settings.chunkBytes);
+          firstTaken = true;
+          std::swap(next, chunk);
+          return true;
+        },
+        [&](const std::string& text) { write(out, text); });
+  } else {
+    RowWriter writer(layout);
+    for (; any; any = scanner.next(chunk, settings.chunkBytes)) {
+      writer.write(chunk, 0, output, summary);
+      write(out, output);
+      output.clear();
+    }
+    write(out, output);
+  }
+  out.flush();
+  return summary;
 }
 
 }  // namespace pumpcalc::cli

@@ -1,20 +1,38 @@
-// The batch mode of pumpcalc-cli: a pump schedule in, one result line per input line out.
+// The batch mode of pumpcalc-cli: a pump schedule in, one result line per record out.
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
+#include <optional>
+
+#include "cli/batch_rows.h"
+#include "cli/byte_stream.h"
+#include "cli/row_layout.h"
+#include "cli/table_dialect.h"
+#include "core/motor_rating.h"
 
 namespace pumpcalc::cli {
 
-struct BatchSummary {
-  unsigned long long lines = 0;
-  unsigned long long failedLines = 0;
+struct BatchSettings {
+  TableDialect dialect;
+  bool header = false;                    // the first record names the columns
+  std::optional<ColumnSpec> columns;      // default: the first three
+  const MotorRatings* ratings = nullptr;  // add the motor rating from these
+  unsigned threads = 1;                   // computing threads for inputs larger than one chunk
+  std::size_t chunkBytes = std::size_t{1} << 18;
 };
 
-// Reads lines of "flow<TAB>head<TAB>efficiency" (a trailing CR dropped) from `in` until its
-// end and writes for each "flow<TAB>head<TAB>efficiency<TAB>" followed by the three result
-// texts, or by "error<TAB>" and the error's message, tab-separated, one line each.
-// A line that is not exactly three fields is an error line; the rest goes on.
-// Returns false only when reading or writing fails (errno tells why).
-bool runBatch(std::FILE* in, std::FILE* out, BatchSummary& summary);
+// Reads records from `in` to its end and writes one line to `out` for each: the record as
+// it came, then the shaft power and the lower and upper motor power (and the rating), or
+// "error" and the message. A record that cannot be read gives an error line (not echoed)
+// saying where and why, and the rest goes on. With settings.header the first record is
+// written back followed by the added columns' names. A byte-order mark is kept.
+//
+// With more than one thread, chunks of records are computed in parallel and written in
+// input order; at most a few chunks are held at a time. Every thread computes under its own
+// float unit, freshly reset; DecimalSeparatorChar must not change during the run.
+//
+// Throws BatchFailure when reading or writing fails or the header cannot be read; what was
+// written by then is incomplete.
+BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settings);
 
 }  // namespace pumpcalc::cli

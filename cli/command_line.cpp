@@ -1,10 +1,12 @@
 #include "cli/command_line.h"
 
+#include <charconv>
+
 namespace pumpcalc::cli {
 
 const char* const helpText =
-    "Usage: pumpcalc-cli [--decimal-separator C] FLOW HEAD EFFICIENCY\n"
-    "       pumpcalc-cli [--decimal-separator C] --batch < pumps.tsv > results.tsv\n"
+    "Usage: pumpcalc-cli [--decimal-separator C] [--motor-rating] FLOW HEAD EFFICIENCY\n"
+    "       pumpcalc-cli [--decimal-separator C] --batch [BATCH OPTIONS]\n"
     "       pumpcalc-cli --help\n"
     "\n"
     "Computes a pump's shaft power N = FLOW x HEAD / (367.2 x EFFICIENCY x 0.01) in kW\n"
@@ -15,17 +17,59 @@ const char* const helpText =
     "line, and exits with 0. If a value is not a number or the arithmetic fails, it prints\n"
     "the error's message on standard error and exits with 1.\n"
     "\n"
-    "--batch reads lines of three tab-separated fields (flow, head, efficiency; a trailing\n"
-    "CR is dropped) from standard input and writes, for each line, its three fields\n"
-    "followed by the three results, or by the word \"error\" and the message, all\n"
-    "separated by tabs. A line without exactly three fields is an error line; the rest\n"
-    "of the input goes on. Exits with 0 when every line succeeded, 1 when any failed.\n"
+    "--batch reads a pump schedule, one pump per line, from standard input and writes,\n"
+    "for each line, the line as it came followed by the three results, or by the word\n"
+    "\"error\" and the message. A line without the expected fields is an error line; the\n"
+    "rest of the input goes on. Exits with 0 when every line succeeded, 1 when any failed.\n"
+    "Any of the options below selects batch mode.\n"
+    "\n"
+    "--format tsv           (the default) fields separated by tabs, no quoting; a CR\n"
+    "                       before the line end is dropped and lines end in LF.\n"
+    "--format csv           CSV as spreadsheets save it (RFC 4180): fields separated by\n"
+    "                       \",\" (\";\" where the decimal separator is \",\"), quoted with\n"
+    "                       '\"' when they hold the separator, a quote (doubled) or a\n"
+    "                       line break; CRLF or LF line ends, kept in the output.\n"
+    "--field-separator C    separate fields with the one byte C instead.\n"
+    "--header               the first line names the columns; it is written back with\n"
+    "                       the names of the added columns, and every line must have as\n"
+    "                       many fields as it.\n"
+    "--columns F,H,E        the flow, head and efficiency columns: 1-based numbers or,\n"
+    "                       with --header, names (quoted, a name may hold a comma).\n"
+    "                       Other columns are copied through. Default: the first three,\n"
+    "                       and exactly three fields a line.\n"
+    "--motor-rating         add the motor to order: the smallest standard rating (IEC,\n"
+    "                       0.06 to 1000 kW) at or above the lower motor power; above\n"
+    "                       the largest, \">\" and the largest. In single mode a fourth\n"
+    "                       line.\n"
+    "--motor-ratings FILE   the same from a vendor's list, one rating per line, any order\n"
+    "                       (written as the list writes them).\n"
+    "--input FILE           read FILE instead of standard input.\n"
+    "--output FILE          write FILE instead of standard output, replacing it only when\n"
+    "                       the whole input has been processed; it may not be the input.\n"
+    "--threads N            compute large inputs on N threads (default: one for each\n"
+    "                       processor).\n"
+    "\n"
+    "A UTF-8 byte-order mark is kept. A line that cannot be read (a quote that does not\n"
+    "close, a field over 1 MiB, a NUL byte, invalid UTF-8) gives an error line that says\n"
+    "which line and field; a quote that does not close costs only its own line.\n"
     "\n"
     "--decimal-separator C  use the one byte C as the decimal separator of the inputs\n"
     "                       and results instead of the one of the current locale.\n"
     "--                     ends the options (for values that begin with \"-\").\n"
     "\n"
-    "Usage errors exit with 2.\n";
+    "Example: a spreadsheet saved as pumps.csv,\n"
+    "    pump,flow (m3/h),head (m),efficiency (%)\n"
+    "    P-101,100,50,80\n"
+    "gives with\n"
+    "    pumpcalc-cli --format csv --header --columns 2,3,4 --motor-rating \\\n"
+    "        --input pumps.csv --output results.csv\n"
+    "    pump,flow (m3/h),head (m),efficiency (%),shaft power (kW),lower motor power (kW),\n"
+    "        upper motor power (kW),motor rating (kW)\n"
+    "    P-101,100,50,80,17.020697167756,18.7227668845316,20.4248366013072,22\n"
+    "(each on one line).\n"
+    "\n"
+    "Usage errors, an input that cannot be read and an output that cannot be written\n"
+    "exit with 2; --output is then left as it was.\n";
 
 namespace {
 
@@ -35,38 +79,104 @@ bool looksLikeOption(std::string_view arg) {
          arg[1] != ',';
 }
 
+// A field separator can be neither part of a number's text nor of a line's structure.
+bool usableFieldSeparator(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte != 0 && byte < 0x80 && c != '\r' && c != '\n' && c != '"' && c != '+' && c != '-' &&
+         !(c >= '0' && c <= '9') && !((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+}
+
 }  // namespace
 
 std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string_view>& args) {
   Options options;
   std::vector<std::string_view> values;
-  bool batch = false;
+  std::string_view batchOption;  // the first option that selects batch mode
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (optionsEnded || !looksLikeOption(arg)) {
       values.push_back(arg);
-    } else if (arg == "--") {
+      continue;
+    }
+    if (arg == "--") {
       optionsEnded = true;
-    } else if (arg == "--help" || arg == "-h") {
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") {
       options.mode = Mode::help;
       return options;
-    } else if (arg == "--batch") {
-      batch = true;
-    } else if (arg == "--decimal-separator") {
-      if (i + 1 == args.size()) return UsageError{"--decimal-separator needs a value"};
-      const std::string_view separator = args[++i];
-      if (separator.size() != 1) {
-        return UsageError{"--decimal-separator takes exactly one byte, not '" +
-                          std::string(separator) + "'"};
+    }
+    if (arg == "--motor-rating") {
+      options.motorRating = true;
+      continue;
+    }
+    const bool batchFlag = arg == "--batch" || arg == "--header";
+    if (batchFlag) {
+      if (batchOption.empty()) batchOption = arg;
+      options.header = options.header || arg == "--header";
+      continue;
+    }
+    static constexpr std::string_view withValue[] = {
+        "--decimal-separator", "--field-separator", "--format", "--columns",
+        "--motor-ratings",     "--input",           "--output", "--threads"};
+    bool known = false;
+    for (const std::string_view name : withValue) known = known || arg == name;
+    if (!known) return UsageError{"unknown option '" + std::string(arg) + "'"};
+    if (i + 1 == args.size()) return UsageError{std::string(arg) + " needs a value"};
+    const std::string_view value = args[++i];
+    const std::string quoted = "'" + std::string(value) + "'";
+    if (arg != "--decimal-separator" && arg != "--motor-ratings" && batchOption.empty()) {
+      batchOption = arg;
+    }
+
+    if (arg == "--decimal-separator" || arg == "--field-separator") {
+      if (value.size() != 1) {
+        return UsageError{std::string(arg) + " takes exactly one byte, not " + quoted};
       }
-      options.decimalSeparator = separator[0];
-    } else {
-      return UsageError{"unknown option '" + std::string(arg) + "'"};
+      if (arg == "--decimal-separator") {
+        options.decimalSeparator = value[0];
+      } else if (!usableFieldSeparator(value[0])) {
+        return UsageError{"--field-separator " + quoted +
+                          ": a letter, digit, sign, quote or line break cannot separate fields"};
+      } else {
+        options.fieldSeparator = value[0];
+      }
+    } else if (arg == "--format") {
+      if (value != "tsv" && value != "csv") {
+        return UsageError{"--format is tsv or csv, not " + quoted};
+      }
+      options.format = value == "csv" ? TableFormat::csv : TableFormat::tsv;
+    } else if (arg == "--columns") {
+      auto spec = parseColumnSpec(value);
+      if (auto* message = std::get_if<std::string>(&spec)) return UsageError{*message};
+      options.columns = std::get<ColumnSpec>(spec);
+    } else if (arg == "--motor-ratings") {
+      options.motorRating = true;
+      options.motorRatingsFile = std::string(value);
+    } else if (arg == "--input") {
+      options.inputFile = std::string(value);
+    } else if (arg == "--output") {
+      options.outputFile = std::string(value);
+    } else {  // --threads
+      unsigned threads = 0;
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), threads);
+      if (error != std::errc() || end != value.data() + value.size() || threads < 1 ||
+          threads > 256) {
+        return UsageError{"--threads takes a number from 1 to 256, not " + quoted};
+      }
+      options.threads = threads;
     }
   }
-  if (batch) {
-    if (!values.empty()) return UsageError{"--batch takes no values: it reads standard input"};
+
+  if (!batchOption.empty()) {
+    if (!values.empty()) {
+      return UsageError{std::string(batchOption) +
+                        " reads a schedule and takes no values (FLOW HEAD EFFICIENCY)"};
+    }
+    if (options.columns && namesColumns(*options.columns) && !options.header) {
+      return UsageError{"--columns names columns: that needs --header"};
+    }
     options.mode = Mode::batch;
     return options;
   }
@@ -78,6 +188,21 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
   options.head = values[1];
   options.efficiency = values[2];
   return options;
+}
+
+std::variant<TableDialect, UsageError> batchDialect(const Options& options, char decimalSeparator) {
+  TableDialect dialect{options.format, '\t'};
+  if (options.fieldSeparator) {
+    dialect.separator = *options.fieldSeparator;
+  } else if (options.format == TableFormat::csv) {
+    dialect.separator = decimalSeparator == ',' ? ';' : ',';
+  }
+  if (dialect.format == TableFormat::tsv && dialect.separator == decimalSeparator) {
+    return UsageError{std::string("the field separator '") + dialect.separator +
+                      "' is the decimal separator: numbers could not be told apart (--format "
+                      "csv quotes them)"};
+  }
+  return dialect;
 }
 
 }  // namespace pumpcalc::cli

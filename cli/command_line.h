@@ -7,6 +7,9 @@
 #include <variant>
 #include <vector>
 
+#include "cli/row_layout.h"
+#include "cli/table_dialect.h"
+
 namespace pumpcalc::cli {
 
 enum class Mode { single, batch, help };
@@ -15,17 +18,31 @@ struct Options {
   Mode mode = Mode::single;
   std::optional<char> decimalSeparator;  // overrides the locale's
   std::string flow, head, efficiency;    // single mode
+  bool motorRating = false;              // --motor-rating or --motor-ratings
+  std::optional<std::string> motorRatingsFile;
+
+  // Batch mode.
+  TableFormat format = TableFormat::tsv;
+  std::optional<char> fieldSeparator;
+  bool header = false;
+  std::optional<ColumnSpec> columns;
+  std::optional<std::string> inputFile, outputFile;
+  std::optional<unsigned> threads;
 };
 
 struct UsageError {
   std::string message;
 };
 
-// Arguments without the program name.
-// Accepts: [--decimal-separator C] (FLOW HEAD EFFICIENCY | --batch) | --help
-// "--" ends the options, so that "-5" style values can follow it; a value that merely
-// starts with "-" followed by a digit or separator is taken as a value too.
+// Arguments without the program name. Any batch option selects batch mode, which takes no
+// values. "--" ends the options, so that "-5" style values can follow it; a value that
+// merely starts with "-" followed by a digit or separator is taken as a value too.
 std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string_view>& args);
+
+// The dialect of a batch once the decimal separator is known: --field-separator, else a tab
+// for tsv, and for csv "," or ";" where the decimal separator is ",". A tsv field separator
+// must differ from the decimal separator (csv quotes such numbers).
+std::variant<TableDialect, UsageError> batchDialect(const Options& options, char decimalSeparator);
 
 extern const char* const helpText;
 

@@ -76,7 +76,9 @@ std::variant<MotorRatings, MotorRatingsError> parseMotorRatings(std::string_view
                                formatText(loadResString(sInvalidFloatingPointValue), {line})};
     }
     if (!(quietCompare(value, ExtendedReal{}) > 0)) {
-      return MotorRatingsError{lineNumber, "'" + std::string(line) + "' is not above zero"};
+      std::string message(1, '\'');
+      message.append(line).append("' is not above zero");
+      return MotorRatingsError{lineNumber, std::move(message)};
     }
     ratings.push_back({value, std::string(line)});
   }

@@ -2,7 +2,7 @@
 # Runs pumpcalc-cli as a user does and checks its exact output bytes and exit codes.
 # Usage: cli_end_to_end.sh PROGRAM [RUNNER ARGS...]   (RUNNER: e.g. the Wine runner)
 set -u
-program=$1
+program=$(readlink -f "$1")
 shift
 runner=("$@")
 failures=0
@@ -33,6 +33,7 @@ expect() {
 
 nl=$'\n'
 tab=$'\t'
+schedule_digest=fa4ae1ee6abaf263486b5d6dab6e054965fb88de750241b958ec36e3eb5b2bf3
 expect worked-example 0 "17.020697167756${nl}18.7227668845316${nl}20.4248366013072${nl}" "" -- 100 50 80
 expect zero-efficiency 1 "" "Floating point division by zero${nl}" -- 100 50 0
 expect not-a-number 1 "" "'abc' is not a valid floating point value${nl}" -- abc 50 80
@@ -54,6 +55,61 @@ run --help >"$work/help" 2>&1 && grep -q -- '--decimal-separator' "$work/help" |
   echo "FAIL help"
   failures=$((failures + 1))
 }
+
+# check NAME CONDITION...: a named test of anything else.
+check() {
+  local name=$1
+  shift
+  if "$@"; then echo "ok   $name"; else echo "FAIL $name"; failures=$((failures + 1)); fi
+}
+
+expect motor-rating 0 "17.020697167756${nl}18.7227668845316${nl}20.4248366013072${nl}22${nl}" "" \
+  -- --motor-rating 100 50 80
+printf '15\n18.5\nabc\n' >"$work/bad-ratings.txt"
+expect bad-ratings-file 2 "" "*" -- --motor-ratings "$work/bad-ratings.txt" 100 50 80
+
+# The spreadsheet round trip of the README, and the same schedule as files. The program
+# runs in the work folder, so that the file names mean the same under Wine.
+cd "$work"
+printf '\xEF\xBB\xBFpump,flow (m3/h),head (m),efficiency (%%)\r\nP-101,100,50,80\r\n"P-102, spare",12.5,"32",1,5\r\n' >pumps.csv
+csv_out=$'\xEF\xBB\xBFpump,flow (m3/h),head (m),efficiency (%),shaft power (kW),lower motor power (kW),upper motor power (kW),motor rating (kW)\r\nP-101,100,50,80,17.020697167756,18.7227668845316,20.4248366013072,22\r\n"P-102, spare",12.5,"32",1,5,error,"expected 4 comma-separated fields as in the header, found 5"\r\n'
+input=pumps.csv expect csv-round-trip 1 "$csv_out" "" -- --format csv --header --columns 2,3,4 --motor-rating
+printf 'old results\n' >results.csv
+expect csv-files 1 "" "" -- --format csv --header --columns 2,3,4 --motor-rating --input pumps.csv --output results.csv
+check csv-files-output [ "$(cat results.csv; echo x)" == "${csv_out}x" ]
+check no-temporary-files [ "$(ls | grep -c results)" == 1 ]
+cp pumps.csv before.csv
+expect output-is-input 2 "" "*" -- --format csv --input pumps.csv --output ./pumps.csv
+ln -f pumps.csv linked.csv
+expect output-is-a-link-to-input 2 "" "*" -- --format csv --input pumps.csv --output linked.csv
+# Wine cannot tell which file a standard stream it was handed is (Windows can).
+if [[ ${#runner[@]} == 0 ]]; then
+  input=pumps.csv expect stdin-is-output 2 "" "*" -- --format csv --output pumps.csv
+fi
+check input-kept cmp -s pumps.csv before.csv
+expect missing-input 2 "" "*" -- --input missing.csv --output new.csv
+check missing-input-writes-nothing [ ! -e new.csv ]
+expect unwritable-output 2 "" "*" -- --input pumps.csv --output no-such-folder/out.csv
+
+# A larger schedule with every feature: both builds and any number of threads write the
+# same bytes (their digest is fixed here).
+awk 'BEGIN {
+  printf "\xEF\xBB\xBF" "tag;Q;H;eta\r\n"
+  seed = 7
+  for (i = 0; i < 40000; ++i) {
+    seed = (seed * 16807) % 2147483647
+    q = (seed % 99950 + 50) / 100; h = (seed % 2490 + 10) / 10; e = (seed % 601 + 300) / 10
+    if (i % 97 == 0) printf "\"P%d\nspare\";%s;%s;%s\r\n", i, q, h, e
+    else if (i % 89 == 0) printf "P%d;\"%s;%s\r\n", i, q, h
+    else if (i % 83 == 0) printf "P%d;%s;%s;0\r\n", i, q, h
+    else printf "P%d;%s;%s;%s\r\n", i, q, h, e
+  }
+}' | sed 's/\./,/g' >schedule.csv
+large=(--format csv --decimal-separator , --header --columns Q,H,eta --motor-rating --input schedule.csv)
+run "${large[@]}" --threads 1 >one.csv
+run "${large[@]}" --threads 3 >three.csv
+check threads-same-bytes cmp -s one.csv three.csv
+check schedule-digest [ "$(sha256sum <one.csv | cut -c1-64)" == "$schedule_digest" ]
 
 echo "$failures failed"
 [[ $failures == 0 ]]

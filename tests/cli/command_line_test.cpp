@@ -35,9 +35,64 @@ TEST(CommandLine, ReportsUsageErrors) {
       {"--decimal-separator", "", "1", "2", "3"},
       {"--decimal-separator", "ab", "--batch"},
       {"--frobnicate"},
+      {"--format", "xls"},
+      {"--header", "1", "2", "3"},
+      {"--columns", "Q,H,eta"},
+      {"--columns", "1,2"},
+      {"--columns", "0,1,2"},
+      {"--columns", "1,,2", "--header"},
+      {"--field-separator", "\"", "--batch"},
+      {"--field-separator", "x", "--batch"},
+      {"--field-separator", "-", "--batch"},
+      {"--threads", "0", "--batch"},
+      {"--threads", "2x", "--batch"},
+      {"--input"},
   };
   for (const auto& args : bad) {
     EXPECT_TRUE(std::holds_alternative<UsageError>(parseCommandLine(args))) << args.size();
+  }
+}
+
+TEST(CommandLine, BatchOptionsSelectBatchMode) {
+  const auto parsed =
+      parseCommandLine({"--format", "csv", "--header", "--columns", "\"flow, m3/h\",3,eta",
+                        "--motor-ratings", "r.txt", "--output", "out.csv", "--threads", "4"});
+  ASSERT_TRUE(std::holds_alternative<Options>(parsed));
+  const Options& options = std::get<Options>(parsed);
+  EXPECT_EQ(options.mode, Mode::batch);
+  EXPECT_EQ(options.format, TableFormat::csv);
+  EXPECT_TRUE(options.header && options.motorRating);
+  EXPECT_EQ((*options.columns)[0].name, "flow, m3/h");
+  EXPECT_EQ((*options.columns)[1].number, 3u);
+  EXPECT_EQ(options.outputFile, "out.csv");
+  EXPECT_EQ(options.threads, 4u);
+  // --motor-rating alone keeps single mode: a fourth line.
+  EXPECT_EQ(std::get<Options>(parseCommandLine({"--motor-rating", "1", "2", "3"})).mode,
+            Mode::single);
+}
+
+TEST(CommandLine, TheFieldSeparatorFollowsTheDecimalSeparator) {
+  struct Case {
+    std::vector<std::string_view> args;
+    char decimalSeparator;
+    char expected;  // 0: a usage error
+  } cases[] = {
+      {{"--batch"}, '.', '\t'},
+      {{"--batch"}, '\t', 0},
+      {{"--format", "csv"}, '.', ','},
+      {{"--format", "csv"}, ',', ';'},
+      {{"--format", "csv", "--field-separator", ","}, ',', ','},
+      {{"--field-separator", ","}, ',', 0},
+      {{"--field-separator", "|"}, ',', '|'},
+  };
+  for (const Case& c : cases) {
+    const auto dialect =
+        batchDialect(std::get<Options>(parseCommandLine(c.args)), c.decimalSeparator);
+    if (c.expected == 0) {
+      EXPECT_TRUE(std::holds_alternative<UsageError>(dialect)) << c.args.back();
+    } else {
+      EXPECT_EQ(std::get<TableDialect>(dialect).separator, c.expected) << c.args.back();
+    }
   }
 }
 

@@ -71,12 +71,16 @@ inline ExtendedReal plainScaledInteger(std::uint64_t m, int k) {
 
 // The text of m with k fraction digits and "." as the separator: 12345, 2 is "123.45".
 inline std::string fixedPointText(std::uint64_t m, int k) {
-  std::string digits = std::to_string(m);
-  if (static_cast<int>(digits.size()) <= k) {
-    digits.insert(0, static_cast<std::size_t>(k) + 1 - digits.size(), '0');
+  const std::string digits = std::to_string(m);
+  const auto fraction = static_cast<std::size_t>(k);
+  std::string text;
+  if (digits.size() <= fraction) {
+    text.assign("0.").append(fraction - digits.size(), '0').append(digits);
+  } else {
+    const std::size_t whole = digits.size() - fraction;
+    text.assign(digits, 0, whole).append(1, '.').append(digits, whole, fraction);
   }
-  digits.insert(digits.size() - static_cast<std::size_t>(k), ".");
-  return digits;
+  return text;
 }
 
 class CaseGenerator {

@@ -1,0 +1,163 @@
+#include "cli/batch_rows.h"
+
+#include "core/decimal_format.h"
+#include "core/errors.h"
+#include "core/pump_power.h"
+
+namespace pumpcalc::cli {
+namespace {
+
+// The input's line end in CSV; TSV lines have always ended in LF.
+std::string_view lineEndText(const TableDialect& dialect, LineEnd end) {
+  return dialect.format == TableFormat::csv && end == LineEnd::crlf ? "\r\n" : "\n";
+}
+
+struct SelectedFields {
+  std::size_t count = 0;
+  FieldSpan fields[3];
+};
+
+RecordCheck selectFields(std::string_view record, const RowLayout& layout,
+                         SelectedFields& selected) {
+  return forEachField(record, layout.dialect, [&](std::size_t index, const FieldSpan& span) {
+    ++selected.count;
+    for (std::size_t k = 0; k < 3; ++k) {
+      if (layout.columns[k] == index) selected.fields[k] = span;
+    }
+  });
+}
+
+bool hasLayoutWidth(std::size_t count, const RowLayout& layout) {
+  return layout.widthIsMinimum ? count >= layout.width : count == layout.width;
+}
+
+void appendNumber(std::string& out, ExtendedReal value, const RowLayout& layout) {
+  char text[formatBufferSize];
+  const std::string_view number(text, formatGeneral(value, 15, 0, text));
+  if (layout.quoteNumbers) {
+    appendField(out, number, layout.dialect);
+  } else {
+    out.append(number);
+  }
+}
+
+}  // namespace
+
+bool isWellFormed(std::string_view record, const RowLayout& layout) {
+  SelectedFields selected;
+  return selectFields(record, layout, selected).problem == RecordProblem::none &&
+         hasLayoutWidth(selected.count, layout);
+}
+
+std::variant<std::vector<std::string>, RecordCheck> headerNames(std::string_view record,
+                                                                const TableDialect& dialect) {
+  std::vector<std::string> names;
+  std::string scratch;
+  const RecordCheck check = forEachField(record, dialect, [&](std::size_t, const FieldSpan& span) {
+    names.emplace_back(fieldText(record, span, scratch));
+  });
+  if (check.problem != RecordProblem::none) return check;
+  return names;
+}
+
+void appendField(std::string& out, std::string_view text, const TableDialect& dialect) {
+  bool quote = false;
+  if (dialect.format == TableFormat::csv) {
+    for (const char c : text) {
+      if (c == dialect.separator || c == '"' || c == '\n' || c == '\r') {
+        quote = true;
+        break;
+      }
+    }
+  }
+  if (!quote) {
+    out.append(text);
+    return;
+  }
+  out.push_back('"');
+  for (const char c : text) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+}
+
+void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layout,
+                 std::string& out) {
+  out.append(record);
+  for (const std::string_view name : addedColumnNames(layout)) {
+    out.push_back(layout.dialect.separator);
+    appendField(out, name, layout.dialect);
+  }
+  out.append(lineEndText(layout.dialect, lineEnd));
+}
+
+void RowWriter::write(const Chunk& chunk, std::size_t first, std::string& out,
+                      BatchSummary& summary) {
+  for (std::size_t i = first; i < chunk.records.size(); ++i) {
+    const RecordSpan& span = chunk.records[i];
+    writeRow(chunk.text(span), span, out, summary);
+  }
+}
+
+void RowWriter::writeRow(std::string_view record, const RecordSpan& span, std::string& out,
+                         BatchSummary& summary) {
+  ++summary.lines;
+  const TableDialect& dialect = layout_.dialect;
+  SelectedFields selected;
+  const RecordCheck check = span.dropped.problem != RecordProblem::none
+                                ? span.dropped
+                                : selectFields(record, layout_, selected);
+  if (check.problem != RecordProblem::none) {
+    // Not echoed: the record's bytes would not make a readable line.
+    ++summary.failedLines;
+    out.push_back(dialect.separator);
+    out.append("error");
+    out.push_back(dialect.separator);
+    appendField(out, "line " + std::to_string(span.line) + ": " + problemText(check), dialect);
+  } else {
+    out.append(record);
+    out.push_back(dialect.separator);
+    if (!hasLayoutWidth(selected.count, layout_)) {
+      ++summary.failedLines;
+      out.append("error");
+      out.push_back(dialect.separator);
+      appendField(out, layout_.widthMessage + std::to_string(selected.count), dialect);
+    } else {
+      writeResults(record, selected.fields, out, summary);
+    }
+  }
+  out.append(lineEndText(dialect, span.lineEnd));
+}
+
+void RowWriter::writeResults(std::string_view record, const FieldSpan (&fields)[3],
+                             std::string& out, BatchSummary& summary) {
+  const TableDialect& dialect = layout_.dialect;
+  std::string_view texts[3];
+  for (std::size_t k = 0; k < 3; ++k) texts[k] = fieldText(record, fields[k], scratch_[k]);
+  try {
+    const PumpResult result = calculatePumpPowerValues(
+        [&] { return texts[0]; }, [&] { return texts[1]; }, [&] { return texts[2]; });
+    appendNumber(out, result.shaftPower, layout_);
+    out.push_back(dialect.separator);
+    appendNumber(out, result.lowerMotorPower, layout_);
+    out.push_back(dialect.separator);
+    appendNumber(out, result.upperMotorPower, layout_);
+    if (layout_.ratings != nullptr) {
+      out.push_back(dialect.separator);
+      const RatingChoice choice = layout_.ratings->choose(result.lowerMotorPower);
+      if (choice.aboveLargest) {
+        appendField(out, ">" + choice.rating.text, dialect);
+      } else {
+        appendField(out, choice.rating.text, dialect);
+      }
+    }
+  } catch (const Exception& error) {
+    ++summary.failedLines;
+    out.append("error");
+    out.push_back(dialect.separator);
+    appendField(out, error.message(), dialect);
+  }
+}
+
+}  // namespace pumpcalc::cli

@@ -1,0 +1,103 @@
+#include "cli/row_layout.h"
+
+#include <algorithm>
+
+#include "cli/record_fields.h"
+
+namespace pumpcalc::cli {
+
+std::variant<ColumnSpec, std::string> parseColumnSpec(std::string_view text) {
+  const TableDialect csv{TableFormat::csv, ','};
+  ColumnSpec spec;
+  std::size_t count = 0;
+  std::string scratch;
+  bool badNumber = false;
+  const RecordCheck check = forEachField(text, csv, [&](std::size_t, const FieldSpan& field) {
+    if (count++ >= spec.size()) return;
+    ColumnChoice& choice = spec[count - 1];
+    const std::string_view item = fieldText(text, field, scratch);
+    const bool digits = !item.empty() && std::all_of(item.begin(), item.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
+    if (digits && !field.quoted) {
+      choice.number = item.size() < 10 ? std::stoul(std::string(item)) : 0;
+      badNumber = badNumber || choice.number == 0;
+    } else {
+      choice.name = item;
+    }
+  });
+  const std::string given = "--columns '" + std::string(text) + "'";
+  if (check.problem != RecordProblem::none) return given + ": " + problemText(check);
+  if (count != spec.size()) {
+    return given + " names " + std::to_string(count) + " columns, not 3 (flow, head, efficiency)";
+  }
+  if (badNumber) return given + ": columns are numbered from 1 to 999999999";
+  for (const ColumnChoice& choice : spec) {
+    if (choice.number == 0 && choice.name.empty()) return given + ": an empty column";
+  }
+  return spec;
+}
+
+bool namesColumns(const ColumnSpec& spec) {
+  return std::any_of(spec.begin(), spec.end(),
+                     [](const ColumnChoice& choice) { return choice.number == 0; });
+}
+
+std::variant<RowLayout, std::string> makeRowLayout(
+    const TableDialect& dialect, const std::optional<ColumnSpec>& spec,
+    const std::optional<std::vector<std::string>>& headerNames, const MotorRatings* ratings,
+    char decimalSeparator) {
+  RowLayout layout;
+  layout.dialect = dialect;
+  layout.ratings = ratings;
+  layout.quoteNumbers = dialect.format == TableFormat::csv &&
+                        (decimalSeparator == dialect.separator || decimalSeparator == '"' ||
+                         decimalSeparator == '\r' || decimalSeparator == '\n');
+  const std::string separated = separatorName(dialect.separator);
+
+  if (spec) {
+    for (std::size_t i = 0; i < spec->size(); ++i) {
+      const ColumnChoice& choice = (*spec)[i];
+      if (choice.number != 0) {
+        if (headerNames && choice.number > headerNames->size()) {
+          return "the header has " + std::to_string(headerNames->size()) + " columns, not " +
+                 std::to_string(choice.number);
+        }
+        layout.columns[i] = choice.number - 1;
+        continue;
+      }
+      // Names come with a header (the command line sees to that).
+      const auto& names = *headerNames;
+      const auto found = std::find(names.begin(), names.end(), choice.name);
+      if (found == names.end()) return "the header has no column '" + choice.name + "'";
+      if (std::find(found + 1, names.end(), choice.name) != names.end()) {
+        return "the header has more than one column '" + choice.name + "'";
+      }
+      layout.columns[i] = static_cast<std::size_t>(found - names.begin());
+    }
+  }
+  if (headerNames) {
+    layout.width = headerNames->size();
+    layout.widthMessage = "expected " + std::to_string(layout.width) + " " + separated +
+                          " fields as in the header, found ";
+  } else if (spec) {
+    layout.width = *std::max_element(layout.columns.begin(), layout.columns.end()) + 1;
+    layout.widthIsMinimum = true;
+    layout.widthMessage = "expected at least " + std::to_string(layout.width) + " " + separated +
+                          " fields (flow, head, efficiency in columns " +
+                          std::to_string(layout.columns[0] + 1) + ", " +
+                          std::to_string(layout.columns[1] + 1) + ", " +
+                          std::to_string(layout.columns[2] + 1) + "), found ";
+  } else {
+    layout.widthMessage = "expected 3 " + separated + " fields (flow, head, efficiency), found ";
+  }
+  return layout;
+}
+
+std::vector<std::string_view> addedColumnNames(const RowLayout& layout) {
+  std::vector<std::string_view> names = {"shaft power (kW)", "lower motor power (kW)",
+                                         "upper motor power (kW)"};
+  if (layout.ratings != nullptr) names.push_back("motor rating (kW)");
+  return names;
+}
+
+}  // namespace pumpcalc::cli

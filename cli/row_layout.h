@@ -1,0 +1,54 @@
+// Which columns of a schedule a batch reads, and what it adds to each row.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "cli/table_dialect.h"
+#include "core/motor_rating.h"
+
+namespace pumpcalc::cli {
+
+// One column of --columns: a 1-based number, or a name from the header.
+struct ColumnChoice {
+  std::size_t number = 0;  // 0 when `name` is meant
+  std::string name;
+};
+
+// The flow, head and efficiency columns as --columns names them.
+using ColumnSpec = std::array<ColumnChoice, 3>;
+
+// "2,3,5", "flow,head,eff", or a mix; read as one CSV record, so that a quoted item is
+// always a name ("\"12\"" is the column named 12) and a name may hold a comma. Returns the
+// spec, or a message saying what is wrong.
+std::variant<ColumnSpec, std::string> parseColumnSpec(std::string_view text);
+
+bool namesColumns(const ColumnSpec& spec);
+
+struct RowLayout {
+  TableDialect dialect;
+  std::array<std::size_t, 3> columns{0, 1, 2};  // 0-based: flow, head, efficiency
+  std::size_t width = 3;                        // the fields each record has
+  bool widthIsMinimum = false;                  // ... or more
+  std::string widthMessage;  // "expected 3 tab-separated fields (...), found " and a count
+  const MotorRatings* ratings = nullptr;  // a motor rating column, from these ratings
+  bool quoteNumbers = false;              // in CSV, when the decimal separator needs quoting
+};
+
+// The layout for records like these: with a header (its field names), every record has as
+// many fields as it; without one, exactly three, or with --columns at least as many as its
+// highest column. Returns the layout, or a message when a column is not there.
+std::variant<RowLayout, std::string> makeRowLayout(
+    const TableDialect& dialect, const std::optional<ColumnSpec>& spec,
+    const std::optional<std::vector<std::string>>& headerNames, const MotorRatings* ratings,
+    char decimalSeparator);
+
+// The names of the columns that a batch adds.
+std::vector<std::string_view> addedColumnNames(const RowLayout& layout);
+
+}  // namespace pumpcalc::cli

@@ -1,0 +1,72 @@
+#include "cli/batch_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tests/cli/batch_io.h"
+
+namespace pumpcalc::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+class BatchFile : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ =
+        fs::temp_directory_path() /
+        ("pumpcalc-batch-file-" + std::to_string(testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    std::ofstream(target(), std::ios::binary) << "the results of yesterday\n";
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  fs::path target() const { return folder_ / "results.tsv"; }
+  std::size_t filesInFolder() const {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder_), {}));
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(BatchFile, AFailedRunLeavesTheTargetAsItWas) {
+  std::string input;
+  for (int i = 0; i < 20000; ++i) input += "100\t50\t80\n";
+  for (unsigned threads : {1u, 2u}) {
+    test::StringSource source(input, input.size() / 2);
+    BatchSettings settings;
+    settings.threads = threads;
+    settings.chunkBytes = 4096;
+    EXPECT_THROW(runBatchIntoFile(source, target().string(), settings), BatchFailure);
+    EXPECT_EQ(contents(target()), "the results of yesterday\n");
+    EXPECT_EQ(filesInFolder(), 1u) << "the temporary file is gone";
+  }
+}
+
+TEST_F(BatchFile, ACompleteRunReplacesTheTarget) {
+  test::StringSource source("100\t50\t80\n1\t2\n");
+  const BatchSummary summary = runBatchIntoFile(source, target().string(), {});
+  EXPECT_EQ(summary.failedLines, 1u);
+  EXPECT_EQ(contents(target()),
+            "100\t50\t80\t17.020697167756\t18.7227668845316\t20.4248366013072\n"
+            "1\t2\terror\texpected 3 tab-separated fields (flow, head, efficiency), found 2\n");
+  EXPECT_EQ(filesInFolder(), 1u);
+
+  test::StringSource another("");
+  EXPECT_THROW(runBatchIntoFile(another, (folder_ / "no such folder" / "x.tsv").string(), {}),
+               BatchFailure);
+}
+
+}  // namespace
+}  // namespace pumpcalc::cli
