@@ -21,9 +21,9 @@ std::uint64_t integerValue(ExtendedReal x) noexcept {
 DecimalDigits toDecimalDigits(ExtendedReal value, int precision) noexcept {
   DecimalDigits result;
   const std::uint16_t biased = value.biasedExponent();
-  // 1. Zeros and denormals.
+  // Zeros and denormals have no digits.
   if (biased == 0) return result;
-  // 2. Infinities (an unset integer bit counts as one) and NaNs.
+  // Infinities (an unset integer bit counts as one) and NaNs.
   if (biased == extendedMaxExponent) {
     const bool infinity =
         value.significand == 0x8000000000000000u || (value.significand >> 63) == 0;
@@ -31,11 +31,12 @@ DecimalDigits toDecimalDigits(ExtendedReal value, int precision) noexcept {
     result.negative = infinity && value.isNegative();
     return result;
   }
-  // 3. Estimate the decimal exponent with 19728/65536 just below log10(2); >> floors.
+  // The decimal exponent, estimated with 19728/65536 just below log10(2); >> floors.
   const int binaryExponent = biased - extendedExponentBias;
   int exponent = ((binaryExponent * 19728) >> 16) + 1;
 
-  // 4-6. Scale to an integer of 18 digits; an estimate one too small gives 19 digits.
+  // Scaled to an integer of 18 digits; an estimate one too small gives 19 digits, and one
+  // more division by ten.
   ExtendedReal scaled = roundToInteger(scaleByPowerOfTen(absolute(value), maxDigits - exponent));
   if (compare(scaled, PowersOfTenLow[maxDigits]) >= 0) {
     scaled = roundToInteger(scaled / PowersOfTenLow[1]);
