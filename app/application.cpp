@@ -176,7 +176,7 @@ LRESULT TApplication::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       if (mainWindow != nullptr) closeWindow(*mainWindow);
       return 0;
     case WM_SYSCOMMAND:
-      switch (wParam & 0xFFF0) {
+      switch (platform::systemCommand(wParam)) {
         case SC_MINIMIZE:
           minimizeApplication();
           return 0;

@@ -278,7 +278,7 @@ LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       closeWindow(*this);
       return 0;
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_MINIMIZE && Application != nullptr &&
+      if (platform::systemCommand(wParam) == SC_MINIMIZE && Application != nullptr &&
           Application->mainWindow == this) {
         Application->minimizeApplication();
         return 0;

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/application.h"
+#include "app/box_text.h"
 #include "app/last_resort.h"
 #include "core/errors.h"
 #include "platform/last_resort_text.h"
@@ -26,7 +27,8 @@ std::string errorBoxText(const std::string& message) {
   return static_cast<unsigned char>(message.back()) > '.' ? message + "." : message;
 }
 
-int showApplicationMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+int showApplicationMessageBox(const platform::ShortenableText& text, const std::string& caption,
+                              unsigned flags) {
   HWND app = Application != nullptr ? Application->applicationWindow() : nullptr;
   HWND active = platform::activeWindow();
 
@@ -51,7 +53,7 @@ int showApplicationMessageBox(const std::string& text, const std::string& captio
       modal.end(true);
     }
   } restore{app, home, modal};
-  return platform::messageBox(app, text, caption, flags);
+  return platform::messageBoxWithin(app, text, caption, flags);
 }
 
 void reportError() noexcept {
@@ -61,11 +63,11 @@ void reportError() noexcept {
       throw;
     } catch (const Exception& error) {
       const std::string caption = Application != nullptr ? Application->applicationTitle() : "";
-      showApplicationMessageBox(errorBoxText(error.message()), caption, errorBoxFlags);
+      showApplicationMessageBox(shortenableMessage(error.message(), errorBoxText), caption,
+                                errorBoxFlags);
     } catch (...) {
       // The last resort's box, but the program goes on.
-      platform::showLastResortText(
-          formatFallbackText(nullptr, currentExceptionTypeName().c_str(), 0));
+      platform::showLastResortText(fallbackBoxText(nullptr, currentExceptionTypeName().c_str(), 0));
     }
   } catch (...) {
     // Reporting must not fail in turn: nothing more can be done for this error.

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/shortenable_text.h"
+
 namespace pumpcalc {
 
 // Shows the error being handled (call it in a catch block) and returns; raises nothing.
@@ -15,10 +17,12 @@ void reportError() noexcept;
 // compares greater than "." (a character of more than one byte always does).
 std::string errorBoxText(const std::string& message);
 
-// A message box owned by the application window, centred on the active window's monitor,
-// with every other window of the program disabled while it shows; everything is restored
-// afterwards, also when showing fails. Returns the system's answer.
-int showApplicationMessageBox(const std::string& text, const std::string& caption, unsigned flags);
+// A message box owned by the application window, centred on the active window's monitor and
+// kept within its work area (the text shortened where the whole would not fit), with every
+// other window of the program disabled while it shows; everything is restored afterwards,
+// also when showing fails. Returns the system's answer.
+int showApplicationMessageBox(const platform::ShortenableText& text, const std::string& caption,
+                              unsigned flags);
 
 // Runs one step inside an error net: an error that escapes it is reported, and the
 // program goes on.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <typeinfo>
 
+#include "app/box_text.h"
 #include "core/error_mapping.h"
 #include "platform/last_resort_text.h"
 #include "platform/module_lookup.h"
@@ -15,6 +16,7 @@ namespace pumpcalc {
 namespace {
 
 constexpr std::size_t fallbackTextLimit = 1023;
+constexpr std::size_t moduleNameLimit = 260;
 constexpr std::uintptr_t codeSectionOffset = 0x1000;
 
 }  // namespace
@@ -28,31 +30,57 @@ std::string currentExceptionTypeName() {
   return status == 0 && readable ? std::string(readable.get()) : std::string(type->name());
 }
 
-std::string formatFallbackText(const Exception* error, const char* className,
-                               std::uintptr_t address) {
-  std::string moduleName;
+namespace {
+
+// Where an address lies: the module that holds it and the offset in it; else the
+// program's own file, with the offset counted from its code section.
+struct Place {
+  std::string module;
   std::uintptr_t offset = 0;
+};
+
+Place placeOf(std::uintptr_t address) {
+  Place place;
+  std::string moduleName;
   if (auto module = platform::findModuleAt(address)) {
     moduleName = module->fileName;
-    offset = address - module->base;
+    place.offset = address - module->base;
   } else {
     moduleName = platform::programFileName();
-    offset = address == 0 ? 0 : address - codeSectionOffset;
+    place.offset = address == 0 ? 0 : address - codeSectionOffset;
   }
-  std::string shownModule = fileNameWithoutDirectory(moduleName);
-  if (shownModule.size() > 260) shownModule.resize(260);
+  place.module = wholeCharactersWithin(fileNameWithoutDirectory(moduleName), moduleNameLimit);
+  return place;
+}
 
-  const std::string_view message = error != nullptr ? error->message() : std::string_view();
+std::string composeFallbackText(const char* className, const Place& place,
+                                std::string_view message) {
   const std::string_view period = !message.empty() && message.back() != '.' ? "." : "";
-  std::string text =
+  return wholeCharactersWithin(
       formatText(loadResString(sExceptionInModule),
-                 {className, shownModule, FormatArg::address(offset), message, period});
-  if (text.size() > fallbackTextLimit) text.resize(fallbackTextLimit);
-  return text;
+                 {className, place.module, FormatArg::address(place.offset), message, period}),
+      fallbackTextLimit);
+}
+
+}  // namespace
+
+std::string formatFallbackText(const Exception* error, const char* className,
+                               std::uintptr_t address) {
+  return composeFallbackText(className, placeOf(address),
+                             error != nullptr ? error->message() : std::string_view());
+}
+
+platform::ShortenableText fallbackBoxText(const Exception* error, const char* className,
+                                          std::uintptr_t address) {
+  return shortenableMessage(
+      error != nullptr ? error->message() : std::string(),
+      [className = std::string(className), place = placeOf(address)](const std::string& message) {
+        return composeFallbackText(className.c_str(), place, message);
+      });
 }
 
 void reportUnhandledError(const Exception* error, const char* className, std::uintptr_t address) {
-  platform::showLastResortText(formatFallbackText(error, className, address));
+  platform::showLastResortText(fallbackBoxText(error, className, address));
   std::exit(1);
 }
 

@@ -5,16 +5,21 @@
 #include <string>
 
 #include "core/errors.h"
+#include "platform/shortenable_text.h"
 
 namespace pumpcalc {
 
 // "Exception <class> in module <module> at <offset>.\r\n<message><period>\r\n", at most
-// 1023 characters. The module is the one whose image holds `address` (the offset counted
-// from its start), else the program's own file (the offset counted from its code section,
-// 0x1000 in). The message part is empty for a raised value outside the Exception family;
+// 1023 bytes, never inside a character. The module is the one whose image holds `address` (the
+// offset counted from its start), else the program's own file (the offset counted from its code
+// section, 0x1000 in). The message part is empty for a raised value outside the Exception family;
 // the period is added to a non-empty message that does not end in ".".
 std::string formatFallbackText(const Exception* error, const char* className,
                                std::uintptr_t address);
+// The same text as a box shows it: where the whole does not fit, the error's echoed input
+// (or its message) is cut in the middle (box_text.h).
+platform::ShortenableText fallbackBoxText(const Exception* error, const char* className,
+                                          std::uintptr_t address);
 
 // The unhandled-error hook: shows the fallback text and ends the program with exit code 1
 // through the orderly exit.

@@ -15,5 +15,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# Release programs without symbols: the program is a third of the size.
-set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
+# Release programs without symbols, and without the functions and data that nothing uses:
+# each function and datum in a section of its own, which the linker drops when unused
+# (most of the statically linked C++ library goes). Together about half the size.
+set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O3 -DNDEBUG -ffunction-sections -fdata-sections")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s -Wl,--gc-sections")

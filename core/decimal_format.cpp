@@ -19,9 +19,9 @@ std::uint64_t integerValue(ExtendedReal x) noexcept {
   return x.significand >> shift;
 }
 
-// Steps 4 and 5 for the common magnitudes: when the scale 18 - exponent lies in 1..31,
-// scaleByPowerOfTen is the one multiplication by PowersOfTenLow[scale], and the product is a
-// normal number below 2^64. This does that multiplication (rounded to 64 bits, ties to even)
+// The scaling to an integer for the common magnitudes: when the scale 18 - exponent lies in
+// 1..31, scaleByPowerOfTen is the one multiplication by PowersOfTenLow[scale], and the product
+// is a normal number below 2^64. This does that multiplication (rounded to 64 bits, ties to even)
 // and the FRNDINT after it on integers, with the same bits and the same precision flag as
 // the two operations. Returns false, having raised nothing, where it does not apply: the
 // caller then takes the general steps.
@@ -104,9 +104,9 @@ void writeDigits(std::uint32_t v, int count, char* out) noexcept {
 // toDecimalDigits, also returning the count of digits.
 int decimalDigits(ExtendedReal value, int precision, DecimalDigits& result) noexcept {
   const std::uint16_t biased = value.biasedExponent();
-  // 1. Zeros and denormals.
+  // Zeros and denormals have no digits.
   if (biased == 0) return 0;
-  // 2. Infinities (an unset integer bit counts as one) and NaNs.
+  // Infinities (an unset integer bit counts as one) and NaNs.
   if (biased == extendedMaxExponent) {
     const bool infinity =
         value.significand == 0x8000000000000000u || (value.significand >> 63) == 0;
@@ -114,11 +114,12 @@ int decimalDigits(ExtendedReal value, int precision, DecimalDigits& result) noex
     result.negative = infinity && value.isNegative();
     return 0;
   }
-  // 3. Estimate the decimal exponent with 19728/65536 just below log10(2); >> floors.
+  // The decimal exponent, estimated with 19728/65536 just below log10(2); >> floors.
   const int binaryExponent = biased - extendedExponentBias;
   int exponent = ((binaryExponent * 19728) >> 16) + 1;
 
-  // 4-6. Scale to an integer of 18 digits; an estimate one too small gives 19 digits.
+  // Scaled to an integer of 18 digits; an estimate one too small gives 19 digits, and one
+  // more division by ten.
   std::uint64_t v = 0;
   if (!scaleToIntegerFast(absolute(value), maxDigits - exponent, v) ||
       v >= powersOfTen[maxDigits]) {

@@ -63,6 +63,19 @@ constexpr Format binary64Format{53, -1022, 1023, true};
 // ordinary small integers, not underflows.
 constexpr Format integerFormat{64, 63, extendedExponentBias, false};
 
+// x ÷ 2^dropped rounded to the nearest integer, ties to even, for 1 <= dropped < the width of
+// U; `inexact` tells whether a nonzero bit was dropped. The quotient is below 2^(width -
+// dropped) + 1, so it fits U even when it rounds up past a power of two. Every rounding of
+// the arithmetic is this one.
+template <class U>
+constexpr U shiftRightRoundingToNearestEven(U x, int dropped, bool& inexact) noexcept {
+  const U kept = x >> dropped;
+  const U rest = x & ((U{1} << dropped) - 1);
+  const U half = U{1} << (dropped - 1);
+  inexact = rest != 0;
+  return kept + ((rest > half || (rest == half && (kept & 1) != 0)) ? 1 : 0);
+}
+
 // A rounded result: top `precision` bits of sig, exponent exp. sig's bit 127 is set for a
 // normal result; clear for a denormal (then exp is the format's minExp), 0 for a zero.
 struct Rounded {
@@ -77,8 +90,6 @@ struct Rounded {
 // exceptions masked: an overflow becomes an infinity, an underflow a denormal or zero.
 Rounded roundPack(const Format& format, bool sign, std::int32_t exp, u128 sig) {
   const int dropped = 128 - format.precision;
-  const u128 unit = u128{1} << dropped;
-  const u128 half = unit >> 1;
   bool tiny = false;
   if (exp < format.minExp) {
     // After-rounding tininess: only a value just below the smallest normal can still round up
@@ -88,18 +99,17 @@ Rounded roundPack(const Format& format, bool sign, std::int32_t exp, u128 sig) {
     sig = shiftRightJam(sig, std::int64_t{format.minExp} - exp);
     exp = format.minExp;
   }
-  const u128 rest = sig & (unit - 1);
-  sig -= rest;
-  if (rest > half || (rest == half && (sig & unit) != 0)) {
-    sig += unit;
-    if (sig == 0) {  // carried out of bit 127: the next binade
-      sig = u128{1} << 127;
-      ++exp;
-    }
+  bool inexact = false;
+  const u128 kept = shiftRightRoundingToNearestEven(sig, dropped, inexact);
+  if ((kept >> format.precision) != 0) {  // carried out of bit 127: the next binade
+    sig = u128{1} << 127;
+    ++exp;
+  } else {
+    sig = kept << dropped;
   }
   std::uint8_t flags = 0;
-  if (rest != 0) flags |= flagPrecision;
-  if (tiny && format.reportsUnderflow && (rest != 0 || !x87rules::underflowNeedsInexact)) {
+  if (inexact) flags |= flagPrecision;
+  if (tiny && format.reportsUnderflow && (inexact || !x87rules::underflowNeedsInexact)) {
     flags |= flagUnderflow;
   }
   const bool infinite = exp > format.maxExp;
@@ -147,17 +157,13 @@ std::uint64_t divideStep(u128& remainder, std::uint64_t d) {
 ExtendedReal roundPackExtended(bool sign, std::int32_t exp, u128 sig) {
   // Fast path: a normal result that neither underflows nor can overflow after rounding.
   if (exp >= extendedFormat.minExp && exp < extendedFormat.maxExp) {
-    auto high = static_cast<std::uint64_t>(sig >> 64);
-    const auto low = static_cast<std::uint64_t>(sig);
-    if (low != 0) {
-      raiseFloatFlags(flagPrecision);
-      constexpr std::uint64_t halfway = 1ull << 63;
-      if (low > halfway || (low == halfway && (high & 1) != 0)) {
-        if (++high == 0) {
-          high = integerBit;
-          ++exp;
-        }
-      }
+    bool inexact = false;
+    const u128 kept = shiftRightRoundingToNearestEven(sig, 64, inexact);
+    if (inexact) raiseFloatFlags(flagPrecision);
+    auto high = static_cast<std::uint64_t>(kept);
+    if ((kept >> 64) != 0) {  // rounded up to the next binade
+      high = integerBit;
+      ++exp;
     }
     return ExtendedReal::fromBits(sign, static_cast<std::uint16_t>(exp + extendedExponentBias),
                                   high);
@@ -207,9 +213,41 @@ ExtendedReal addOrSubtract(ExtendedReal a, ExtendedReal b, bool negateB) {
   return roundPackExtended(x.sign, x.exp + 2 - shift, sum << shift);
 }
 
-}  // namespace
+// The rounded product of two significands with bit 63 set, for a result of sign `sign`
+// whose operands' exponents add up to `exp`: the 128-bit product is exact, and one in
+// [2, 4) already has bit 127 set.
+ExtendedReal roundedProduct(bool sign, std::int32_t exp, std::uint64_t x, std::uint64_t y) {
+  u128 product = u128{x} * y;
+  ++exp;
+  if ((product >> 127) == 0) {
+    product <<= 1;
+    --exp;
+  }
+  return roundPackExtended(sign, exp, product);
+}
 
-ExtendedReal divideNormals(ExtendedReal a, ExtendedReal b) noexcept;
+// The quotient of two finite nonzero values (normals or denormals), rounded.
+ExtendedReal divideNormals(ExtendedReal a, ExtendedReal b) noexcept {
+  const bool sign = a.isNegative() != b.isNegative();
+  const Unpacked x = unpack(a), y = unpack(b);
+  // Long division, 64 quotient bits at a time: an integer part q0 (0 or 1), then 128 bits of
+  // fraction, then the remainder as the sticky bit. That is at least 127 significant bits,
+  // plenty for a 64-bit significand and its rounding bit.
+  const std::uint64_t q0 = x.sig >= y.sig ? 1 : 0;
+  u128 remainder = x.sig - (q0 != 0 ? y.sig : 0);
+  const std::uint64_t q1 = divideStep(remainder, y.sig);
+  const std::uint64_t q2 = divideStep(remainder, y.sig);
+  const u128 fraction = (u128{q1} << 64) | q2;
+  const std::uint64_t sticky = remainder != 0 ? 1 : 0;
+  if (q0 != 0) {
+    const u128 quotient = (u128{1} << 127) | (fraction >> 1) | (fraction & 1) | sticky;
+    return roundPackExtended(sign, x.exp - y.exp, quotient);
+  }
+  // x.sig < y.sig with both in [2^63, 2^64): the quotient is in (1/2, 1), so bit 127 is set.
+  return roundPackExtended(sign, x.exp - y.exp - 1, fraction | sticky);
+}
+
+}  // namespace
 
 ExtendedReal operator+(ExtendedReal a, ExtendedReal b) noexcept {
   return addOrSubtract(a, b, false);
@@ -222,13 +260,10 @@ ExtendedReal operator-(ExtendedReal a, ExtendedReal b) noexcept {
 
 ExtendedReal operator*(ExtendedReal a, ExtendedReal b) noexcept {
   if (isPlainNormal(a) && isPlainNormal(b)) {
-    u128 product = u128{a.significand} * b.significand;
-    std::int32_t exp = a.biasedExponent() + b.biasedExponent() - 2 * extendedExponentBias + 1;
-    if ((product >> 127) == 0) {
-      product <<= 1;
-      --exp;
-    }
-    return roundPackExtended(a.isNegative() != b.isNegative(), exp, product);
+    // Normal operands need no unpacking: their exponents and significands are as stored.
+    return roundedProduct(a.isNegative() != b.isNegative(),
+                          a.biasedExponent() + b.biasedExponent() - 2 * extendedExponentBias,
+                          a.significand, b.significand);
   }
   const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
   if (const auto nan = x87rules::propagateNaN(a, ea, b, eb)) {
@@ -246,14 +281,7 @@ ExtendedReal operator*(ExtendedReal a, ExtendedReal b) noexcept {
   if (anyZero) return zero(sign);
 
   const Unpacked x = unpack(a), y = unpack(b);
-  // The 128-bit product is exact; a product in [2, 4) already has bit 127 set.
-  u128 product = u128{x.sig} * y.sig;
-  std::int32_t exp = x.exp + y.exp + 1;
-  if ((product >> 127) == 0) {
-    product <<= 1;
-    --exp;
-  }
-  return roundPackExtended(sign, exp, product);
+  return roundedProduct(sign, x.exp + y.exp, x.sig, y.sig);
 }
 
 ExtendedReal operator/(ExtendedReal a, ExtendedReal b) noexcept {
@@ -278,26 +306,6 @@ ExtendedReal operator/(ExtendedReal a, ExtendedReal b) noexcept {
   return divideNormals(a, b);
 }
 
-ExtendedReal divideNormals(ExtendedReal a, ExtendedReal b) noexcept {
-  const bool sign = a.isNegative() != b.isNegative();
-  const Unpacked x = unpack(a), y = unpack(b);
-  // Long division, 64 quotient bits at a time: an integer part q0 (0 or 1), then 128 bits of
-  // fraction, then the remainder as the sticky bit. That is at least 127 significant bits,
-  // plenty for a 64-bit significand and its rounding bit.
-  const std::uint64_t q0 = x.sig >= y.sig ? 1 : 0;
-  u128 remainder = x.sig - (q0 != 0 ? y.sig : 0);
-  const std::uint64_t q1 = divideStep(remainder, y.sig);
-  const std::uint64_t q2 = divideStep(remainder, y.sig);
-  const u128 fraction = (u128{q1} << 64) | q2;
-  const std::uint64_t sticky = remainder != 0 ? 1 : 0;
-  if (q0 != 0) {
-    const u128 quotient = (u128{1} << 127) | (fraction >> 1) | (fraction & 1) | sticky;
-    return roundPackExtended(sign, x.exp - y.exp, quotient);
-  }
-  // x.sig < y.sig with both in [2^63, 2^64): the quotient is in (1/2, 1), so bit 127 is set.
-  return roundPackExtended(sign, x.exp - y.exp - 1, fraction | sticky);
-}
-
 ExtendedReal extendedFromInt64(std::int64_t value) noexcept {
   if (value == 0) return zero(false);
   // The magnitude as unsigned, which also holds -2^63.
@@ -312,14 +320,9 @@ ExtendedReal roundToInteger(ExtendedReal a) noexcept {
     const int e = a.biasedExponent() - extendedExponentBias;
     if (e >= 63) return a;  // already an integer
     if (e >= 0) {
-      const int shift = 63 - e;
-      const std::uint64_t fraction = a.significand & ((1ull << shift) - 1);
-      std::uint64_t integer = a.significand >> shift;
-      if (fraction != 0) {
-        raiseFloatFlags(flagPrecision);
-        const std::uint64_t half = 1ull << (shift - 1);
-        if (fraction > half || (fraction == half && (integer & 1) != 0)) ++integer;
-      }
+      bool inexact = false;
+      const std::uint64_t integer = shiftRightRoundingToNearestEven(a.significand, 63 - e, inexact);
+      if (inexact) raiseFloatFlags(flagPrecision);
       const int lz = std::countl_zero(integer);
       return ExtendedReal::fromBits(a.isNegative(),
                                     static_cast<std::uint16_t>(63 - lz + extendedExponentBias),

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace pumpcalc {
 
@@ -14,12 +13,9 @@ enum StringId : int {
 #undef PUMPCALC_STRING
 };
 
-// The text with the given number; empty when the table has none. Reads through the string
-// source of the system services (system_services.h).
+// The text with the given number; empty when the table has none. Reads the table that the
+// platform's system services give (system_services.h): the Windows resource, or the list
+// compiled in.
 std::string loadResString(int id);
-
-// The text compiled into the program, from the same list as the resource; empty when the
-// list has none.
-std::string_view builtinString(int id) noexcept;
 
 }  // namespace pumpcalc

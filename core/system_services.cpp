@@ -9,7 +9,7 @@
 namespace pumpcalc {
 namespace {
 
-std::string builtinText(int id) { return std::string(builtinString(id)); }
+std::string noText(int) { return {}; }
 
 std::optional<ModuleAtAddress> noModule(std::uintptr_t) { return std::nullopt; }
 
@@ -19,13 +19,15 @@ void reportOnStandardError(int number, std::uintptr_t address) {
 }
 
 // Process-wide, written once at start-up before any other thread exists.
-SystemServices services{builtinText, noModule, reportOnStandardError};
+SystemServices services{noText, noModule, reportOnStandardError};
 
 }  // namespace
 
 const SystemServices& systemServices() noexcept { return services; }
 
 void installSystemServices(const SystemServices& replacement) noexcept { services = replacement; }
+
+std::string loadResString(int id) { return services.loadString(id); }
 
 std::string fileNameWithoutDirectory(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");

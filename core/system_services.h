@@ -16,7 +16,7 @@ struct ModuleAtAddress {
 
 struct SystemServices {
   // The text with the given number of the program's string table; empty when it has none.
-  // Default: the compiled-in table.
+  // Default: no table (every text empty).
   std::string (*loadString)(int id);
   // The loaded module whose image holds an address. Default: none is known.
   std::optional<ModuleAtAddress> (*findModuleAt)(std::uintptr_t address);

@@ -4,7 +4,9 @@
 // CreateProcess until the program first waits for input (WaitForInputIdle), the programs
 // in turn, in one run. Prints the median of each, the ratios and whether pumpcalc.exe stays
 // within 1.2 times the floor.
-//   startup_bench [RUNS]     (the programs are looked for beside this one)
+//   startup_bench [RUNS] [OTHER.exe]   (the programs are looked for beside this one)
+// OTHER.exe, when given, is timed in the same turns: another build of pumpcalc.exe (an
+// earlier commit's, say), to compare the two within one run.
 #include <windows.h>
 
 #include <algorithm>
@@ -57,16 +59,22 @@ int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 21;
   const std::wstring floorProgram = besideThisProgram(L"minimal_window.exe");
   const std::wstring pumpcalc = besideThisProgram(L"pumpcalc.exe");
-  // One start each first, so that both find the system warm.
+  std::wstring other;
+  if (argc > 2) {
+    for (const char* c = argv[2]; *c != '\0'; ++c) other.push_back(static_cast<wchar_t>(*c));
+  }
+  // One start each first, so that all find the system warm.
   timeToFirstIdle(floorProgram);
   timeToFirstIdle(pumpcalc);
-  std::vector<double> floorTimes, childrenTimes, windowsTimes, pumpcalcTimes;
+  if (!other.empty()) timeToFirstIdle(other);
+  std::vector<double> floorTimes, childrenTimes, windowsTimes, pumpcalcTimes, otherTimes;
   for (int i = 0; i < runs; ++i) {
     const double f = timeToFirstIdle(floorProgram);
     const double c = timeToFirstIdle(floorProgram, L"plain-children");
     const double w = timeToFirstIdle(floorProgram, L"calculator-windows");
     const double p = timeToFirstIdle(pumpcalc);
-    if (f < 0 || c < 0 || w < 0 || p < 0) {
+    const double o = other.empty() ? 0 : timeToFirstIdle(other);
+    if (f < 0 || c < 0 || w < 0 || p < 0 || o < 0) {
       std::fprintf(stderr, "a program did not start or never became idle\n");
       return 1;
     }
@@ -74,6 +82,7 @@ int main(int argc, char** argv) {
     childrenTimes.push_back(c);
     windowsTimes.push_back(w);
     pumpcalcTimes.push_back(p);
+    otherTimes.push_back(o);
   }
   const double floorMedian = median(floorTimes), childrenMedian = median(childrenTimes),
                windowsMedian = median(windowsTimes), pumpcalcMedian = median(pumpcalcTimes);
@@ -86,6 +95,11 @@ int main(int argc, char** argv) {
               windowsMedian / floorMedian);
   std::printf("pumpcalc.exe:            %8.1f ms (%.2f x the calculator's windows)\n",
               pumpcalcMedian, pumpcalcMedian / windowsMedian);
+  if (!other.empty()) {
+    const double otherMedian = median(otherTimes);
+    std::printf("%s: %8.1f ms (pumpcalc.exe is %.2f x it)\n", argv[2], otherMedian,
+                pumpcalcMedian / otherMedian);
+  }
   std::printf("ratio to the minimal window %.2f (target <= 1.20): %s\n", ratio,
               ratio <= 1.2 ? "met" : "MISSED");
   return 0;

@@ -5,6 +5,8 @@
 
 namespace pumpcalc::platform {
 
-void showLastResortText(const std::string& text) { std::fputs(text.c_str(), stderr); }
+void showLastResortText(const ShortenableText& text) {
+  std::fputs(text.wholeText().c_str(), stderr);
+}
 
 }  // namespace pumpcalc::platform

@@ -4,34 +4,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32.h"
 
 namespace pumpcalc::platform {
-
-// Owns a GDI object (font, brush).
-class UniqueGdiObject {
- public:
-  UniqueGdiObject() = default;
-  explicit UniqueGdiObject(HGDIOBJ object) noexcept : object_(object) {}
-  UniqueGdiObject(UniqueGdiObject&& other) noexcept
-      : object_(std::exchange(other.object_, nullptr)) {}
-  UniqueGdiObject& operator=(UniqueGdiObject&& other) noexcept {
-    if (this != &other) {
-      if (object_ != nullptr) DeleteObject(object_);
-      object_ = std::exchange(other.object_, nullptr);
-    }
-    return *this;
-  }
-  ~UniqueGdiObject() {
-    if (object_ != nullptr) DeleteObject(object_);
-  }
-  HGDIOBJ get() const noexcept { return object_; }
-
- private:
-  HGDIOBJ object_ = nullptr;
-};
 
 // The screen's device context for measuring, released with the scope.
 class ScreenDC {

@@ -9,9 +9,9 @@
 
 namespace pumpcalc::platform {
 
-void showLastResortText(const std::string& text) {
-  messageBox(nullptr, text, loadResString(sApplicationErrorCaption),
-             MB_OK | MB_ICONERROR | MB_TASKMODAL);
+void showLastResortText(const ShortenableText& text) {
+  messageBoxWithin(nullptr, text, loadResString(sApplicationErrorCaption),
+                   MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 namespace {

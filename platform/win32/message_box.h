@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "platform/shortenable_text.h"
 #include "platform/win32/win32.h"
 
 namespace pumpcalc::platform {
@@ -10,5 +11,12 @@ namespace pumpcalc::platform {
 // A system message box (MessageBoxW) with UTF-8 texts and MB_... flags: the button chosen
 // (IDOK ...), or 0 when the box could not be shown.
 int messageBox(HWND owner, std::string_view text, std::string_view caption, UINT flags);
+
+// The same box, kept wholly within the work area of its monitor: it shows the whole text
+// when the box that the system lays out for it fits there, and otherwise the least
+// shortened text whose box fits. Each candidate is laid out by the system itself and
+// dismissed before it shows, so what fits is what this system draws.
+int messageBoxWithin(HWND owner, const ShortenableText& text, std::string_view caption,
+                     UINT flags);
 
 }  // namespace pumpcalc::platform

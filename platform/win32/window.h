@@ -6,34 +6,11 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
-#include <utility>
 
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32.h"
 
 namespace pumpcalc::platform {
-
-// Owns a window and destroys it with its owner object.
-class UniqueWindow {
- public:
-  UniqueWindow() = default;
-  explicit UniqueWindow(HWND window) noexcept : window_(window) {}
-  UniqueWindow(UniqueWindow&& other) noexcept : window_(std::exchange(other.window_, nullptr)) {}
-  UniqueWindow& operator=(UniqueWindow&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.window_, nullptr));
-    return *this;
-  }
-  ~UniqueWindow() { reset(); }
-
-  HWND get() const noexcept { return window_; }
-  HWND release() noexcept { return std::exchange(window_, nullptr); }
-  void reset(HWND window = nullptr) noexcept {
-    if (window_ != nullptr && window_ != window && IsWindow(window_)) DestroyWindow(window_);
-    window_ = window;
-  }
-
- private:
-  HWND window_ = nullptr;
-};
 
 struct WindowParams {
   const wchar_t* className = nullptr;
@@ -141,6 +118,8 @@ void setScrollPosition(HWND window, int bar, int position) noexcept;
 void scrollClientArea(HWND window, int dx, int dy) noexcept;
 
 // Messages.
+// The command of a WM_SYSCOMMAND (SC_MINIMIZE ...), without the bits the system uses itself.
+constexpr UINT systemCommand(WPARAM wParam) noexcept { return static_cast<UINT>(wParam & 0xFFF0); }
 LRESULT sendMessage(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) noexcept;
 void postMessage(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) noexcept;
 // A message number of the system's own, shared between programs by its name.

@@ -2,6 +2,7 @@
 // names, so that the end-to-end tests can watch the error reporting as a user sees it.
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include "app/application.h"
 #include "app/program.h"
@@ -19,10 +20,11 @@ constexpr UINT failWithForeignValue = WM_APP + 2;
 class TProbeForm : public TCustomForm {
  public:
   bool failWhileLoading = false;
+  std::string badText = "x";  // the text whose conversion fails while loading
 
  protected:
   void loadLayout() override {
-    if (failWhileLoading) throw EConvertError("'x' is not a valid floating point value");
+    if (failWhileLoading) textToExtended(badText);
     Caption = "Probe";
     Left = 100;
     Top = 100;
@@ -57,9 +59,10 @@ void fail(const char* mode) {
     removeErrorHooks();
     throw Exception("too late");
   }
-  if (std::strcmp(mode, "failing-window") == 0) {
+  if (std::strcmp(mode, "failing-window") == 0 || std::strcmp(mode, "failing-window-long") == 0) {
     TProbeForm form;
     form.failWhileLoading = true;
+    if (std::strcmp(mode, "failing-window-long") == 0) form.badText = std::string(3000, 'x');
     form.load();
   }
   if (std::strcmp(mode, "window") == 0) {

@@ -39,9 +39,16 @@ TEST(FormatFallbackText, CountsTheOffsetFromTheModuleThatHoldsTheAddress) {
                 formatText("%p", {FormatArg::address(inside - module.base)}) + ".\r\nx.\r\n");
 }
 
-TEST(FormatFallbackText, IsCutTo1023Characters) {
+TEST(FormatFallbackText, IsCutTo1023BytesNeverInsideACharacter) {
   const Exception error(std::string(5000, 'm'));
   EXPECT_EQ(formatFallbackText(&error, "Exception", 0).size(), 1023u);
+  std::string chinese;
+  for (int i = 0; i < 2000; ++i) chinese += "泵";
+  const Exception wide(chinese);
+  const std::string text = formatFallbackText(&wide, "Exception", 0);
+  const std::size_t message = text.find("\r\n") + 2;
+  EXPECT_GE(text.size(), 1021u);
+  EXPECT_EQ((text.size() - message) % 3, 0u) << text.size();
 }
 
 }  // namespace

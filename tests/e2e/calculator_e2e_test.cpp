@@ -13,6 +13,7 @@ namespace pumpcalc::e2e {
 namespace {
 
 constexpr int timeout = 15000;
+constexpr int slowTimeout = 120000;
 
 // The running calculator and its controls, found as a user finds them.
 class Calculator {
@@ -109,6 +110,87 @@ TEST(Calculator, ErrorsAreShownAndNoResultBoxChanges) {
     EXPECT_EQ(calculator.results(), (std::array<std::string, 3>{"keep 4", "keep 5", "keep 6"}));
   }
   // The user corrects the box and presses OK again.
+  calculator.enter(L"100", L"50", L"80");
+  calculator.press(calculator.okButton());
+  EXPECT_EQ(calculator.text(4), "17.020697167756");
+}
+
+bool contains(const RECT& outer, const RECT& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+// The text that the user pasted comes back in the error box, whole where it fits and else
+// cut in its middle; either way the box lies on the screen and its OK button answers a
+// click. The boxes get their texts in one go (WM_SETTEXT): typing 100,000 characters into
+// an edit box under Wine would take minutes.
+TEST(Calculator, AnErrorBoxFitsOnTheScreenHoweverLongTheTextThatCausedIt) {
+  Calculator calculator;
+  RECT workArea{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0));
+  struct Shape {
+    const char* name;
+    std::function<std::wstring(std::size_t)> make;  // a text of that many characters
+    bool fitsAt80 = true;                           // 80 emoji in a row are wider than some screens
+  };
+  const auto repeated = [](std::wstring_view unit, std::size_t count) {
+    std::wstring text;
+    for (std::size_t i = 0; i < count; ++i) text += unit;
+    return text;
+  };
+  const Shape shapes[] = {
+      {"letters", [](std::size_t n) { return std::wstring(n, L'a'); }},
+      {"letters with blanks",
+       [](std::size_t n) {
+         std::wstring text;
+         for (std::size_t i = 0; i < n; ++i) text += i % 7 == 6 ? L' ' : L"pumping"[i % 7];
+         return text;
+       }},
+      {"digits with a letter at the end",
+       [](std::size_t n) {
+         std::wstring text(n, L'7');
+         text.back() = L'x';
+         return text;
+       }},
+      {"Chinese", [&](std::size_t n) { return repeated(L"泵的流量", n / 4); }},
+      {"emoji", [&](std::size_t n) { return repeated(L"\U0001F4A7", n); }, false},
+  };
+  const std::string suffix = "' is not a valid floating point value.";
+  for (std::size_t length : {80u, 3000u, 100000u}) {
+    for (const Shape& shape : shapes) {
+      SCOPED_TRACE(std::string(shape.name) + ", " + std::to_string(length));
+      const std::string input = narrow(shape.make(length));
+      // Wine's edit box takes seconds over 100,000 digits or emoji.
+      setText(calculator.box(1), shape.make(length), slowTimeout);
+      setText(calculator.box(2), L"50", slowTimeout);
+      setText(calculator.box(3), L"80", slowTimeout);
+      clickButton(calculator.okButton());
+      const MessageBoxSeen box = waitForMessageBox(calculator.program(), slowTimeout);
+      ASSERT_NE(box.handle, nullptr);
+      EXPECT_TRUE(contains(workArea, windowRect(box.handle)));
+      HWND ok = dialogItem(box.handle, IDOK);
+      EXPECT_TRUE(contains(workArea, windowRect(ok)));
+      const std::string whole = "'" + input + suffix;
+      if (box.text != whole) {
+        // Cut in the middle of the input: its first and last characters stay, and so does
+        // the rest of the message.
+        const std::string_view shown = box.text, typed = input;
+        const std::size_t ends = narrow(shape.make(length).substr(0, 20)).size();
+        EXPECT_TRUE(shown.starts_with("'") && shown.substr(1).starts_with(typed.substr(0, ends)))
+            << box.text.substr(0, 80);
+        EXPECT_TRUE(shown.ends_with(std::string(typed.substr(typed.size() - ends)) + suffix));
+        EXPECT_NE(box.text.find("…"), std::string::npos);
+        EXPECT_LT(box.text.size(), whole.size());
+      }
+      if (length == 80 && shape.fitsAt80) {
+        EXPECT_EQ(box.text, whole);
+      }
+      ASSERT_TRUE(bringToFront(box.handle));
+      clickAt(centreOf(windowRect(ok)));
+      ASSERT_TRUE(waitUntil([&] { return !isWindow(box.handle); }, timeout));
+      ASSERT_TRUE(waitUntil([&] { return isEnabled(calculator.window()); }, timeout));
+    }
+  }
   calculator.enter(L"100", L"50", L"80");
   calculator.press(calculator.okButton());
   EXPECT_EQ(calculator.text(4), "17.020697167756");

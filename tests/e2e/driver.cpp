@@ -436,11 +436,11 @@ void clickButton(HWND button) {
   if (!PostMessageW(button, BM_CLICK, 0, 0)) fail("PostMessageW(BM_CLICK)");
 }
 
-void setText(HWND window, std::wstring_view text) {
+void setText(HWND window, std::wstring_view text, int timeoutMs) {
   const std::wstring terminated(text);
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(terminated.c_str()),
-                           SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)) {
+                           SMTO_ABORTIFHUNG, static_cast<UINT>(timeoutMs), &result)) {
     fail("SendMessageTimeoutW(WM_SETTEXT)");
   }
   if (result != TRUE) throw std::runtime_error("WM_SETTEXT: the window refused the text");

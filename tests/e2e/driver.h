@@ -164,10 +164,11 @@ DWORD threadOf(HWND window);
 
 // Acting through messages. Posted messages return at once, so that a modal box that the
 // action opens does not block the driver.
-void postClose(HWND window);                        // WM_CLOSE
-void sysCommand(HWND window, WPARAM command);       // WM_SYSCOMMAND: SC_CLOSE, SC_MINIMIZE, ...
-void clickButton(HWND button);                      // BM_CLICK
-void setText(HWND window, std::wstring_view text);  // WM_SETTEXT, sent with a time limit
+void postClose(HWND window);                   // WM_CLOSE
+void sysCommand(HWND window, WPARAM command);  // WM_SYSCOMMAND: SC_CLOSE, SC_MINIMIZE, ...
+void clickButton(HWND button);                 // BM_CLICK
+// WM_SETTEXT, sent with a time limit (a long text takes an edit box a while under Wine).
+void setText(HWND window, std::wstring_view text, int timeoutMs = 2000);
 // Key strokes posted straight into a window's queue (WM_KEYDOWN/WM_KEYUP, WM_CHAR): they
 // reach the window whether or not it is in front, but without the keyboard state a real
 // key stroke has (no modifiers, no system keys).

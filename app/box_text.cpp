@@ -1,0 +1,83 @@
+#include "app/box_text.h"
+
+#include <optional>
+
+#include "core/string_table.h"
+
+namespace pumpcalc {
+namespace {
+
+constexpr std::string_view ellipsis = "…";
+
+bool startsCharacter(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }
+
+std::size_t characterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (char byte : text) count += startsCharacter(byte) ? 1 : 0;
+  return count;
+}
+
+// The byte offset at which the character numbered `index` starts (the size for the end).
+std::size_t offsetOfCharacter(std::string_view text, std::size_t index) {
+  std::size_t seen = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (startsCharacter(text[i]) && seen++ == index) return i;
+  }
+  return text.size();
+}
+
+// Where the echoed input lies in an invalid-value message: [begin, end).
+struct Span {
+  std::size_t begin = 0, end = 0;
+};
+std::optional<Span> echoedInput(std::string_view message) {
+  const std::string pattern = loadResString(sInvalidFloatingPointValue);
+  const std::size_t slot = pattern.find("%s");
+  if (slot == std::string::npos) return std::nullopt;
+  const std::string_view before = std::string_view(pattern).substr(0, slot);
+  const std::string_view after = std::string_view(pattern).substr(slot + 2);
+  if (message.size() < before.size() + after.size() || !message.starts_with(before) ||
+      !message.ends_with(after)) {
+    return std::nullopt;
+  }
+  return Span{before.size(), message.size() - after.size()};
+}
+
+}  // namespace
+
+std::string cutInTheMiddle(std::string_view text, std::size_t keep) {
+  const std::size_t count = characterCount(text);
+  if (count <= 2 * keep) return std::string(text);
+  std::string cut(text.substr(0, offsetOfCharacter(text, keep)));
+  cut += ellipsis;
+  cut += text.substr(offsetOfCharacter(text, count - keep));
+  return cut;
+}
+
+std::string wholeCharactersWithin(std::string text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  std::size_t end = maxBytes;
+  while (end > 0 && !startsCharacter(text[end])) --end;
+  text.resize(end);
+  return text;
+}
+
+platform::ShortenableText shortenableMessage(
+    std::string message, std::function<std::string(const std::string& message)> compose) {
+  const Span cuttable = echoedInput(message).value_or(Span{0, message.size()});
+  const std::size_t whole = (characterCount(std::string_view(message).substr(
+                                 cuttable.begin, cuttable.end - cuttable.begin)) +
+                             1) /
+                            2;
+  auto keeping = [message = std::move(message), cuttable,
+                  compose = std::move(compose)](std::size_t keep) {
+    const std::string_view text = message;
+    return compose(
+        std::string(text.substr(0, cuttable.begin)) +
+        cutInTheMiddle(text.substr(cuttable.begin, cuttable.end - cuttable.begin), keep) +
+        std::string(text.substr(cuttable.end)));
+  };
+  return {std::move(keeping), whole};
+}
+
+}  // namespace pumpcalc

@@ -1,0 +1,29 @@
+// What an error box shows of a message too long for the screen: its echoed input (the text
+// quoted by "'%s' is not a valid floating point value"), or else the whole message, cut in
+// the middle with "…", keeping its beginning and its end; the quotes and the rest of the
+// message stay as they are. The error's own message is never changed.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/shortenable_text.h"
+
+namespace pumpcalc {
+
+// `text` with its middle replaced by "…", keeping at most `keep` whole characters (UTF-8
+// sequences) of its beginning and as many of its end; the whole text when it has at most
+// 2 × keep characters.
+std::string cutInTheMiddle(std::string_view text, std::size_t keep);
+
+// The longest beginning of `text` of at most `maxBytes` bytes that ends on a character
+// boundary (never inside a UTF-8 sequence).
+std::string wholeCharactersWithin(std::string text, std::size_t maxBytes);
+
+// The box text that `compose` makes of a message, shortened as above where it must be.
+platform::ShortenableText shortenableMessage(
+    std::string message, std::function<std::string(const std::string& message)> compose);
+
+}  // namespace pumpcalc

@@ -1,0 +1,24 @@
+// A text that may be shown shortened where the whole of it would not fit.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace pumpcalc::platform {
+
+struct ShortenableText {
+  // The text keeping at most `keep` characters at each end of the part that may be cut;
+  // from `whole` on, the whole text.
+  std::function<std::string(std::size_t keep)> keeping;
+  std::size_t whole = 0;
+
+  std::string wholeText() const { return keeping(whole); }
+};
+
+// A text that is never shortened.
+inline ShortenableText unshortened(std::string text) {
+  return {[text = std::move(text)](std::size_t) { return text; }, 0};
+}
+
+}  // namespace pumpcalc::platform
