@@ -1,6 +1,9 @@
 #include "core/decimal_format.h"
 
+#include <array>
+#include <bit>
 #include <cstring>
+#include <utility>
 
 #include "core/float_unit.h"
 #include "core/locale_numbers.h"
@@ -83,14 +86,49 @@ constexpr std::uint64_t powersOfTen[19] = {1,
                                            100000000000000000,
                                            1000000000000000000};
 
+// roundToInteger(x / 10) for an integer x from 10^18 to 2^63, with the bits and the precision
+// flag of that FDIV and FRNDINT: the quotient q + r/10 (q = x div 10) rounded to 64 bits,
+// which leaves as many bits after the point as q's width falls short of 64, then rounded to
+// an integer, each time to nearest, ties to even.
+std::uint64_t tenthToInteger(std::uint64_t x) noexcept {
+  const std::uint64_t q = x / 10, r = x % 10;
+  const int fractionBits = std::countl_zero(q);  // 4 to 7 here
+  const std::uint64_t rest = r << fractionBits;
+  // rest % 10 is even: the division is never a tie. No carry: rest / 10 < 2^fractionBits - 1.
+  std::uint64_t significand = (q << fractionBits) + rest / 10 + (rest % 10 > 5 ? 1 : 0);
+  bool inexact = rest % 10 != 0;
+  const std::uint64_t fraction = significand & ((1ull << fractionBits) - 1);
+  const std::uint64_t half = 1ull << (fractionBits - 1);
+  std::uint64_t whole = significand >> fractionBits;
+  if (fraction != 0) {
+    inexact = true;
+    if (fraction > half || (fraction == half && (whole & 1) != 0)) ++whole;
+  }
+  if (inexact) raiseFloatFlags(flagPrecision);
+  return whole;
+}
+
+// The 18-digit integer rounded half-up to `precision` digits, with a constant divisor each.
+template <std::size_t precision>
+std::uint64_t halfUpTo(std::uint64_t v) noexcept {
+  constexpr std::uint64_t unit = powersOfTen[maxDigits - precision];
+  return (v + unit / 2) / unit;
+}
+template <std::size_t... precision>
+constexpr auto halfUpFunctions(std::index_sequence<precision...>) {
+  return std::array<std::uint64_t (*)(std::uint64_t) noexcept, sizeof...(precision)>{
+      &halfUpTo<precision>...};
+}
+constexpr auto halfUp = halfUpFunctions(std::make_index_sequence<maxDigits>());
+
 // The two-digit groups "00" to "99", so that digits are written two per division.
 constexpr char digitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes the `count` (at most 9) decimal digits of v, leading zeros included, to out.
-void writeDigits(std::uint32_t v, int count, char* out) noexcept {
+// The `count` (at most 8) decimal digits of v, leading zeros included.
+void writeShort(std::uint32_t v, int count, char* out) noexcept {
   out += count;
   for (; count >= 2; count -= 2) {
     const std::uint32_t rest = v / 100;
@@ -99,6 +137,31 @@ void writeDigits(std::uint32_t v, int count, char* out) noexcept {
     v = rest;
   }
   if (count == 1) *--out = static_cast<char>('0' + v);
+}
+
+// Exactly eight digits of v < 10^8, in four pairs with three divisions.
+void writeEight(std::uint32_t v, char* out) noexcept {
+  const std::uint32_t high = v / 10000, low = v - high * 10000;
+  const std::uint32_t pairs[4] = {high / 100, high % 100, low / 100, low % 100};
+  for (int i = 0; i < 4; ++i) std::memcpy(out + 2 * i, digitPairs + 2 * pairs[i], 2);
+}
+
+// The `count` decimal digits of v < 10^18.
+void writeDigits(std::uint64_t v, int count, char* out) noexcept {
+  if (count > 16) {
+    const std::uint64_t top = v / 10000000000000000;
+    writeShort(static_cast<std::uint32_t>(top), count - 16, out);
+    out += count - 16;
+    v -= top * 10000000000000000;
+    count = 16;
+  }
+  if (count > 8) {
+    const std::uint64_t high = v / 100000000;
+    writeShort(static_cast<std::uint32_t>(high), count - 8, out);
+    writeEight(static_cast<std::uint32_t>(v - high * 100000000), out + count - 8);
+  } else {
+    writeShort(static_cast<std::uint32_t>(v), count, out);
+  }
 }
 
 // toDecimalDigits, also returning the count of digits.
@@ -121,8 +184,12 @@ int decimalDigits(ExtendedReal value, int precision, DecimalDigits& result) noex
   // Scaled to an integer of 18 digits; an estimate one too small gives 19 digits, and one
   // more division by ten.
   std::uint64_t v = 0;
-  if (!scaleToIntegerFast(absolute(value), maxDigits - exponent, v) ||
-      v >= powersOfTen[maxDigits]) {
+  if (scaleToIntegerFast(absolute(value), maxDigits - exponent, v)) {
+    if (v >= powersOfTen[maxDigits]) {
+      v = tenthToInteger(v);
+      ++exponent;
+    }
+  } else {
     ExtendedReal scaled = roundToInteger(scaleByPowerOfTen(absolute(value), maxDigits - exponent));
     if (compare(scaled, PowersOfTenLow[maxDigits]) >= 0) {
       scaled = roundToInteger(scaled / PowersOfTenLow[1]);
@@ -132,8 +199,7 @@ int decimalDigits(ExtendedReal value, int precision, DecimalDigits& result) noex
   }
   int count = maxDigits;
   if (precision < maxDigits) {
-    const std::uint64_t unit = powersOfTen[maxDigits - precision];
-    v = (v + unit / 2) / unit;  // half-up on the 18-digit string
+    v = halfUp[static_cast<std::size_t>(precision)](v);
     count = precision;
     if (v == powersOfTen[precision]) {
       v = 1;
@@ -146,14 +212,7 @@ int decimalDigits(ExtendedReal value, int precision, DecimalDigits& result) noex
     --count;
   }
   if (count == 0) return 0;
-  // v < 10^18: at most nine digits above the lowest nine.
-  if (count > 9) {
-    const auto high = static_cast<std::uint32_t>(v / 1000000000);
-    writeDigits(high, count - 9, result.digits);
-    writeDigits(static_cast<std::uint32_t>(v - high * 1000000000ull), 9, result.digits + count - 9);
-  } else {
-    writeDigits(static_cast<std::uint32_t>(v), count, result.digits);
-  }
+  writeDigits(v, count, result.digits);
   result.digits[count] = '\0';
   result.exponent = static_cast<std::int16_t>(exponent);
   result.negative = value.isNegative();
