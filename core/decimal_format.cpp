@@ -164,19 +164,37 @@ void writeDigits(std::uint64_t v, int count, char* out) noexcept {
   }
 }
 
-// toDecimalDigits, also returning the count of digits.
-int decimalDigits(ExtendedReal value, int precision, DecimalDigits& result) noexcept {
+// The first 16 (or fewer) significant digits of v < 10^16 as ASCII, leading zeros
+// included, in memory order: eight digits per 64-bit word from two divisions each, and every
+// digit made in registers, so that the text is written with whole-word stores.
+std::uint64_t eightDigits(std::uint32_t value) noexcept {
+  const std::uint64_t merged = (value / 10000) | (std::uint64_t{value % 10000} << 32);
+  const std::uint64_t hundreds = ((merged * 10486) >> 20) & 0x0000'007F'0000'007Fu;
+  const std::uint64_t pairs = ((merged - 100 * hundreds) << 16) + hundreds;
+  const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F'000F'000F'000Fu;
+  return (((pairs - 10 * tens) << 8) + tens) | 0x3030'3030'3030'3030u;
+}
+using DigitImage = unsigned __int128;
+DigitImage sixteenDigits(std::uint64_t v) noexcept {
+  const auto high = static_cast<std::uint32_t>(v / 100000000);
+  const auto low = static_cast<std::uint32_t>(v - std::uint64_t{high} * 100000000);
+  return eightDigits(high) | (DigitImage{eightDigits(low)} << 64);
+}
+void store(char* at, DigitImage bytes) noexcept { std::memcpy(at, &bytes, sizeof bytes); }
+
+// The significant digits of a finite value's magnitude: value = 0.digits × 10^exponent,
+// rounded half-up to the precision, `count` digits without trailing zeros; count 0 for
+// zeros and denormals.
+struct Significand {
+  std::uint64_t digits = 0;
+  int count = 0;
+  int exponent = 0;
+};
+
+Significand significantDigits(ExtendedReal value, int precision) noexcept {
   const std::uint16_t biased = value.biasedExponent();
   // Zeros and denormals have no digits.
-  if (biased == 0) return 0;
-  // Infinities (an unset integer bit counts as one) and NaNs.
-  if (biased == extendedMaxExponent) {
-    const bool infinity =
-        value.significand == 0x8000000000000000u || (value.significand >> 63) == 0;
-    result.exponent = infinity ? DecimalDigits::infinityExponent : DecimalDigits::nanExponent;
-    result.negative = infinity && value.isNegative();
-    return 0;
-  }
+  if (biased == 0) return {};
   // The decimal exponent, estimated with 19728/65536 just below log10(2); >> floors.
   const int binaryExponent = biased - extendedExponentBias;
   int exponent = ((binaryExponent * 19728) >> 16) + 1;
@@ -211,53 +229,95 @@ int decimalDigits(ExtendedReal value, int precision, DecimalDigits& result) noex
     v /= 10;
     --count;
   }
-  if (count == 0) return 0;
-  writeDigits(v, count, result.digits);
-  result.digits[count] = '\0';
-  result.exponent = static_cast<std::int16_t>(exponent);
-  result.negative = value.isNegative();
-  return count;
+  if (count == 0) return {};
+  return {v, count, exponent};
+}
+
+// Infinities (an unset integer bit counts as one) and NaNs.
+bool isInfinityOrNaN(ExtendedReal value) noexcept {
+  return value.biasedExponent() == extendedMaxExponent;
+}
+bool isInfinity(ExtendedReal value) noexcept {
+  return value.significand == 0x8000000000000000u || (value.significand >> 63) == 0;
 }
 
 }  // namespace
 
 DecimalDigits toDecimalDigits(ExtendedReal value, int precision) noexcept {
   DecimalDigits result;
-  decimalDigits(value, precision, result);
+  if (isInfinityOrNaN(value)) {
+    const bool infinity = isInfinity(value);
+    result.exponent = infinity ? DecimalDigits::infinityExponent : DecimalDigits::nanExponent;
+    result.negative = infinity && value.isNegative();
+    return result;
+  }
+  const Significand s = significantDigits(value, precision);
+  if (s.count == 0) return result;
+  writeDigits(s.digits, s.count, result.digits);
+  result.digits[s.count] = '\0';
+  result.exponent = static_cast<std::int16_t>(s.exponent);
+  result.negative = value.isNegative();
   return result;
 }
 
 std::size_t formatGeneral(ExtendedReal value, int precision, int exponentDigits,
                           char (&buffer)[formatBufferSize]) noexcept {
+  return formatGeneralInto(value, precision, exponentDigits, buffer);
+}
+
+std::size_t formatGeneralInto(ExtendedReal value, int precision, int exponentDigits,
+                              char* buffer) noexcept {
   const int p = precision < 2 ? 2 : precision > maxDigits ? maxDigits : precision;
   const int minExponentDigits = exponentDigits >= 0 && exponentDigits <= 4 ? exponentDigits : 0;
   const char separator = DecimalSeparatorChar;
-
-  DecimalDigits d;
-  const int count = decimalDigits(value, p, d);
-  const int x = d.exponent;
   char* out = buffer;
-  auto put = [&out](char c) { *out++ = c; };
-  auto putDigits = [&out, &d](int from, int to) {
-    std::memcpy(out, d.digits + from, static_cast<std::size_t>(to - from));
-    out += to - from;
-  };
 
-  if (d.negative) put('-');
-  if (x == DecimalDigits::infinityExponent || x == DecimalDigits::nanExponent) {
-    std::memcpy(out, x == DecimalDigits::infinityExponent ? "INF" : "NAN", 3);
-    out += 3;
-  } else if (x > p || x < -3) {
-    // Scientific: d1[.d2…]E[-]exponent.
-    put(d.digits[0]);
-    if (count > 1) {
-      put(separator);
-      putDigits(1, count);
+  if (isInfinityOrNaN(value)) {
+    const bool infinity = isInfinity(value);
+    if (infinity && value.isNegative()) *out++ = '-';
+    std::memcpy(out, infinity ? "INF" : "NAN", 3);
+    return static_cast<std::size_t>(out + 3 - buffer);
+  }
+  const Significand s = significantDigits(value, p);
+  if (s.count == 0) {
+    *out = '0';
+    return 1;
+  }
+  if (value.isNegative()) *out++ = '-';
+
+  // Up to 16 digits are written from a register image of them (the text beyond what is
+  // written is overwritten or not counted); more through their characters.
+  const int count = s.count, x = s.exponent;
+  char text[maxDigits + 1];
+  DigitImage image = 0;
+  if (count <= 16) {
+    image = sixteenDigits(s.digits);
+  } else {
+    writeDigits(s.digits, count, text);
+  }
+  // digits[first, count) to `at`.
+  const auto putDigits = [&](char* at, int first) {
+    if (count <= 16) {
+      store(at, image >> (8 * (16 - count + first)));
+    } else {
+      std::memcpy(at, text + first, static_cast<std::size_t>(count - first));
     }
-    put('E');
+  };
+  constexpr DigitImage zeros = ~DigitImage{0} / 0xFF * '0';  // sixteen '0' characters
+
+  if (x > p || x < -3) {
+    // Scientific: d1[.d2…]E[-]exponent.
+    putDigits(out, 0);
+    ++out;
+    if (count > 1) {
+      *out++ = separator;
+      putDigits(out, 1);
+      out += count - 1;
+    }
+    *out++ = 'E';
     int shown = x - 1;
     if (shown < 0) {
-      put('-');
+      *out++ = '-';
       shown = -shown;
     }
     char exponentText[8];
@@ -267,23 +327,26 @@ std::size_t formatGeneral(ExtendedReal value, int precision, int exponentDigits,
       shown /= 10;
     } while (shown != 0);
     while (length < minExponentDigits) exponentText[length++] = '0';
-    while (length > 0) put(exponentText[--length]);
+    while (length > 0) *out++ = exponentText[--length];
   } else if (x > 0) {
     // Positional with x integer digits, padded with zeros.
-    putDigits(0, count < x ? count : x);
-    for (int i = count; i < x; ++i) put('0');
+    putDigits(out, 0);
     if (count > x) {
-      put(separator);
-      putDigits(x, count);
+      out[x] = separator;
+      putDigits(out + x + 1, x);
+      out += count + 1;
+    } else {
+      store(out + count, zeros);  // x <= p <= 18: at most 17 zeros, in two stores
+      store(out + count + 16, zeros);
+      out += x;
     }
   } else {
     // 0.[000]digits for magnitudes below 1.
-    put('0');
-    if (count > 0) {
-      put(separator);
-      for (int i = 0; i < -x; ++i) put('0');
-      putDigits(0, count);
-    }
+    out[0] = '0';
+    out[1] = separator;
+    store(out + 2, zeros);
+    putDigits(out + 2 - x, 0);
+    out += 2 - x + count;
   }
   return static_cast<std::size_t>(out - buffer);
 }

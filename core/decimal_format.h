@@ -38,6 +38,10 @@ inline constexpr std::size_t formatBufferSize = 64;
 // Infinities and NaNs are written "INF", "-INF" and "NAN".
 std::size_t formatGeneral(ExtendedReal value, int precision, int exponentDigits,
                           char (&buffer)[formatBufferSize]) noexcept;
+// The same into formatBufferSize bytes at `buffer`, all of which it may use as scratch: the
+// caller's own output, so that the text is not copied.
+std::size_t formatGeneralInto(ExtendedReal value, int precision, int exponentDigits,
+                              char* buffer) noexcept;
 
 // The text of a result box: formatGeneral with precision 15 and exponentDigits 0.
 std::string extendedToText(ExtendedReal value);

@@ -7,6 +7,7 @@
 // the long extended_real_sweep.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
@@ -58,6 +59,28 @@ inline DecimalDigits plainDecimalDigits(ExtendedReal value, int precision) {
   result.exponent = static_cast<std::int16_t>(exponent);
   result.negative = value.isNegative();
   return result;
+}
+
+// formatGeneral's text by its plain steps (exponentDigits 0), from plainDecimalDigits.
+inline std::string plainGeneralText(ExtendedReal value, int precision, char separator) {
+  const DecimalDigits d = plainDecimalDigits(value, precision);
+  const std::string digits = d.digits;
+  const int x = d.exponent, count = static_cast<int>(digits.size());
+  std::string text = d.negative ? "-" : "";
+  if (x == DecimalDigits::infinityExponent) return text + "INF";
+  if (x == DecimalDigits::nanExponent) return "NAN";
+  if (count == 0) return "0";
+  if (x > precision || x < -3) {
+    text += digits[0];
+    if (count > 1) text += separator + digits.substr(1);
+    return text + "E" + std::to_string(x - 1);
+  }
+  if (x > 0) {
+    text += digits.substr(0, static_cast<std::size_t>(std::min(x, count)));
+    if (count < x) return text + std::string(static_cast<std::size_t>(x - count), '0');
+    return count > x ? text + separator + digits.substr(static_cast<std::size_t>(x)) : text;
+  }
+  return text + "0" + separator + std::string(static_cast<std::size_t>(-x), '0') + digits;
 }
 
 // m × 10^-k by the general scaling, as the parser computes it for the text of m with k
@@ -162,8 +185,9 @@ struct Summary {
   std::uint64_t failures = 0;
 };
 
-// `count` values through toDecimalDigits (precision 15 and 18) and `count` texts through
-// tryTextToExtended, each against its plain steps; mismatches one line each to `out`.
+// `count` values through toDecimalDigits (precision 15 and 18) and formatGeneral (15 and
+// 2 to 18), and `count` texts through tryTextToExtended, each against its plain steps;
+// mismatches one line each to `out`.
 inline Summary compareConversions(std::uint64_t count, std::uint64_t seed, std::FILE* out) {
   const char savedSeparator = DecimalSeparatorChar;
   DecimalSeparatorChar = '.';
@@ -184,6 +208,20 @@ inline Summary compareConversions(std::uint64_t count, std::uint64_t seed, std::
         std::fprintf(out, "digits %04X:%016llX precision %d: %s E%d, expected %s E%d\n",
                      x.signExponent, static_cast<unsigned long long>(x.significand), precision,
                      quick.digits, quick.exponent, plain.digits, plain.exponent);
+      }
+    }
+    const int anyPrecision = static_cast<int>(2 + (x.significand >> 7) % 17);
+    for (int precision : {15, anyPrecision}) {
+      char text[formatBufferSize];
+      floatUnit() = {};
+      const std::string quick(text, formatGeneral(x, precision, 0, text));
+      const std::string plain = plainGeneralText(x, precision, '.');
+      ++summary.cases;
+      if (quick != plain) {
+        ++summary.failures;
+        std::fprintf(out, "text %04X:%016llX precision %d: %s, expected %s\n", x.signExponent,
+                     static_cast<unsigned long long>(x.significand), precision, quick.c_str(),
+                     plain.c_str());
       }
     }
     const std::uint64_t m = generator.integer();
