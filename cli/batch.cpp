@@ -26,7 +26,7 @@ RowLayout layoutOrFailure(std::variant<RowLayout, std::string> layout) {
   return std::get<RowLayout>(std::move(layout));
 }
 
-void write(ByteSink& out, const std::string& text) { out.write(text.data(), text.size()); }
+void write(ByteSink& out, std::string_view text) { out.write(text.data(), text.size()); }
 
 }  // namespace
 
@@ -34,11 +34,11 @@ BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settin
   const TableDialect& dialect = settings.dialect;
   RecordScanner scanner(in, dialect);
   Chunk chunk;
-  std::string output;  // what goes out next
+  OutputText output;  // what goes out next
   // The byte-order mark is known once the first record has been looked for.
   const auto firstNext = [&](std::size_t maxRecords) {
     const bool any = scanner.next(chunk, settings.chunkBytes, maxRecords);
-    if (scanner.hadByteOrderMark()) output.assign(byteOrderMark);
+    if (scanner.hadByteOrderMark()) output.append(byteOrderMark);
     return any;
   };
 
@@ -49,7 +49,7 @@ BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settin
       return std::holds_alternative<std::vector<std::string>>(headerNames(record, dialect));
     });
     if (!firstNext(1)) {
-      write(out, output);
+      write(out, output.view());
       out.flush();
       return {};
     }
@@ -70,7 +70,7 @@ BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settin
   BatchSummary summary;
   if (any && settings.threads > 1 && !scanner.atEnd()) {
     // More than one chunk: the threads compute, this one reads and writes.
-    write(out, output);
+    write(out, output.view());
     ParallelRows rows(layout, settings.threads);
     bool firstTaken = false;
     summary = rows.run(
@@ -80,15 +80,15 @@ BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settin
           std::swap(next, chunk);
           return true;
         },
-        [&](const std::string& text) { write(out, text); });
+        [&](std::string_view text) { write(out, text); });
   } else {
     RowWriter writer(layout);
     for (; any; any = scanner.next(chunk, settings.chunkBytes)) {
       writer.write(chunk, 0, output, summary);
-      write(out, output);
+      write(out, output.view());
       output.clear();
     }
-    write(out, output);
+    write(out, output.view());
   }
   out.flush();
   return summary;

@@ -1,5 +1,7 @@
 #include "cli/batch_rows.h"
 
+#include <cstring>
+
 #include "core/decimal_format.h"
 #include "core/errors.h"
 #include "core/pump_power.h"
@@ -19,26 +21,27 @@ struct SelectedFields {
 
 RecordCheck selectFields(std::string_view record, const RowLayout& layout,
                          SelectedFields& selected) {
-  return forEachField(record, layout.dialect, [&](std::size_t index, const FieldSpan& span) {
+  const auto select = [&](std::size_t index, const FieldSpan& span) {
     ++selected.count;
     for (std::size_t k = 0; k < 3; ++k) {
       if (layout.columns[k] == index) selected.fields[k] = span;
     }
-  });
+  };
+  if (forEachPlainField(record, layout.dialect, select)) return {};
+  return forEachField(record, layout.dialect, select);
 }
 
 bool hasLayoutWidth(std::size_t count, const RowLayout& layout) {
   return layout.widthIsMinimum ? count >= layout.width : count == layout.width;
 }
 
-void appendNumber(std::string& out, ExtendedReal value, const RowLayout& layout) {
-  char text[formatBufferSize];
-  const std::string_view number(text, formatGeneral(value, 15, 0, text));
+void appendNumber(OutputText& out, ExtendedReal value, const RowLayout& layout) {
   if (layout.quoteNumbers) {
-    appendField(out, number, layout.dialect);
-  } else {
-    out.append(number);
+    char text[formatBufferSize];
+    appendField(out, {text, formatGeneral(value, 15, 0, text)}, layout.dialect);
+    return;
   }
+  out.advance(formatGeneralInto(value, 15, 0, out.room(formatBufferSize)));
 }
 
 }  // namespace
@@ -60,7 +63,7 @@ std::variant<std::vector<std::string>, RecordCheck> headerNames(std::string_view
   return names;
 }
 
-void appendField(std::string& out, std::string_view text, const TableDialect& dialect) {
+void appendField(OutputText& out, std::string_view text, const TableDialect& dialect) {
   bool quote = false;
   if (dialect.format == TableFormat::csv) {
     for (const char c : text) {
@@ -83,7 +86,7 @@ void appendField(std::string& out, std::string_view text, const TableDialect& di
 }
 
 void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layout,
-                 std::string& out) {
+                 OutputText& out) {
   out.append(record);
   for (const std::string_view name : addedColumnNames(layout)) {
     out.push_back(layout.dialect.separator);
@@ -92,7 +95,7 @@ void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layo
   out.append(lineEndText(layout.dialect, lineEnd));
 }
 
-void RowWriter::write(const Chunk& chunk, std::size_t first, std::string& out,
+void RowWriter::write(const Chunk& chunk, std::size_t first, OutputText& out,
                       BatchSummary& summary) {
   for (std::size_t i = first; i < chunk.records.size(); ++i) {
     const RecordSpan& span = chunk.records[i];
@@ -100,7 +103,7 @@ void RowWriter::write(const Chunk& chunk, std::size_t first, std::string& out,
   }
 }
 
-void RowWriter::writeRow(std::string_view record, const RecordSpan& span, std::string& out,
+void RowWriter::writeRow(std::string_view record, const RecordSpan& span, OutputText& out,
                          BatchSummary& summary) {
   ++summary.lines;
   const TableDialect& dialect = layout_.dialect;
@@ -130,8 +133,8 @@ void RowWriter::writeRow(std::string_view record, const RecordSpan& span, std::s
   out.append(lineEndText(dialect, span.lineEnd));
 }
 
-void RowWriter::writeResults(std::string_view record, const FieldSpan (&fields)[3],
-                             std::string& out, BatchSummary& summary) {
+void RowWriter::writeResults(std::string_view record, const FieldSpan (&fields)[3], OutputText& out,
+                             BatchSummary& summary) {
   const TableDialect& dialect = layout_.dialect;
   std::string_view texts[3];
   for (std::size_t k = 0; k < 3; ++k) texts[k] = fieldText(record, fields[k], scratch_[k]);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/output_text.h"
 #include "cli/record_fields.h"
 #include "cli/record_scanner.h"
 #include "cli/row_layout.h"
@@ -35,23 +36,23 @@ std::variant<std::vector<std::string>, RecordCheck> headerNames(std::string_view
 
 // Appends `text` as one field: in CSV quoted when it holds the separator, a quote or a line
 // break, as it is otherwise.
-void appendField(std::string& out, std::string_view text, const TableDialect& dialect);
+void appendField(OutputText& out, std::string_view text, const TableDialect& dialect);
 
 // The header record followed by the names of the added columns.
 void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layout,
-                 std::string& out);
+                 OutputText& out);
 
 // Writes the output lines of `chunk`'s records from `first` on; one object per thread.
 class RowWriter {
  public:
   explicit RowWriter(const RowLayout& layout) : layout_(layout) {}
 
-  void write(const Chunk& chunk, std::size_t first, std::string& out, BatchSummary& summary);
+  void write(const Chunk& chunk, std::size_t first, OutputText& out, BatchSummary& summary);
 
  private:
-  void writeRow(std::string_view record, const RecordSpan& span, std::string& out,
+  void writeRow(std::string_view record, const RecordSpan& span, OutputText& out,
                 BatchSummary& summary);
-  void writeResults(std::string_view record, const FieldSpan (&fields)[3], std::string& out,
+  void writeResults(std::string_view record, const FieldSpan (&fields)[3], OutputText& out,
                     BatchSummary& summary);
 
   const RowLayout& layout_;

@@ -45,7 +45,7 @@ void ParallelRows::compute() {
 }
 
 BatchSummary ParallelRows::run(const std::function<bool(Chunk&)>& next,
-                               const std::function<void(const std::string&)>& write) {
+                               const std::function<void(std::string_view)>& write) {
   BatchSummary total;
   bool inputLeft = true;
   for (;;) {
@@ -80,7 +80,7 @@ BatchSummary ParallelRows::run(const std::function<bool(Chunk&)>& next,
       jobDone_.wait(lock, [&oldest] { return oldest.done; });
     }
     if (oldest.error) std::rethrow_exception(oldest.error);
-    write(oldest.output);
+    write(oldest.output.view());
     total += oldest.summary;
     spare_.push_back(std::move(held_.front()));
     held_.pop_front();

@@ -30,12 +30,12 @@ class ParallelRows {
   // `write`, in the order of the chunks. At most twice as many chunks as threads are held
   // at a time. An error of a computing thread is raised here, in its chunk's turn.
   BatchSummary run(const std::function<bool(Chunk&)>& next,
-                   const std::function<void(const std::string&)>& write);
+                   const std::function<void(std::string_view)>& write);
 
  private:
   struct Job {
     Chunk chunk;
-    std::string output;
+    OutputText output;
     BatchSummary summary;
     std::exception_ptr error;
     bool done = false;

@@ -75,10 +75,9 @@ std::string problemText(const RecordCheck& check) {
   return {};
 }
 
-std::string_view fieldText(std::string_view record, const FieldSpan& field, std::string& scratch) {
-  std::string_view text = record.substr(field.offset, field.length);
-  if (!field.quoted) return text;
-  text = text.substr(1, text.size() - 2);
+std::string_view quotedFieldText(std::string_view record, const FieldSpan& field,
+                                 std::string& scratch) {
+  const std::string_view text = record.substr(field.offset + 1, field.length - 2);
   if (text.find('"') == std::string_view::npos) return text;
   scratch.clear();
   for (std::size_t i = 0; i < text.size(); ++i) {
