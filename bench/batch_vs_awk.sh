@@ -1,30 +1,34 @@
 #!/usr/bin/env bash
-# Throughput of `pumpcalc-cli --batch` beside awk computing the same formula, on the same
-# generated pump schedule, in one run.
+# Throughput of pumpcalc-cli's batch mode beside two programs that do the same work, on the
+# same generated pump schedule, in one run: plain_batch (the formula with doubles,
+# std::from_chars and std::to_chars; see plain_batch.cpp) and awk. Twice: headerless TSV
+# (`--batch`), and CSV as a spreadsheet saves it, with a header, CRLF and a byte-order
+# mark (`--format csv --header --motor-rating`, the others adding the rating too).
 #
-# Usage: batch_vs_awk.sh PUMPCALC_CLI [ROWS] [RUNS]
-#   ROWS  rows in the generated file (default 1000000)
-#   RUNS  timed runs of each program (default 5); one untimed warm-up run precedes them
+# Usage: batch_vs_awk.sh PUMPCALC_CLI PLAIN_BATCH [ROWS] [RUNS]
+#   ROWS  rows in the generated schedule (default 1000000)
+#   RUNS  timed runs of each program (default 5), after one untimed warm-up run of each
 #
 # The schedule comes from a fixed-seed Park-Miller generator written in awk (all products
-# stay below 2^53, so every awk computes the same rows), so each run times the same bytes.
-# Times come from hyperfine when it is installed, else from bash with date(1). Prints rows
-# per second of both, the ratio, and whether pumpcalc reaches 3 times awk's rate.
+# stay below 2^53, so every awk computes the same rows). The programs take turns, run by
+# run, so that a load that comes and goes on the machine meets all of them; each figure is
+# the median of its runs. pumpcalc-cli also runs with --threads 1, for its one-thread figure.
+# Prints rows per second and whether pumpcalc-cli reaches the targets: at least plain_batch's
+# rate and 3 times awk's.
 set -euo pipefail
-export LC_ALL=C  # "." as the decimal separator for both programs
+export LC_ALL=C  # "." as the decimal separator for every program
 
-if [[ $# -lt 1 ]]; then
-  echo "usage: $0 PUMPCALC_CLI [ROWS] [RUNS]" >&2
+if [[ $# -lt 2 ]]; then
+  echo "usage: $0 PUMPCALC_CLI PLAIN_BATCH [ROWS] [RUNS]" >&2
   exit 2
 fi
 cli=$(readlink -f "$1")
-rows=${2:-1000000}
-runs=${3:-5}
-target_ratio=3
+plain=$(readlink -f "$2")
+rows=${3:-1000000}
+runs=${4:-5}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-input=$work/pumps.tsv
 
 # Flow 0.5-999.99 m3/h with 2 decimals, head 1-250 m with 1 decimal, efficiency 30-90 %
 # with 1 decimal: the shapes of text that a pump schedule holds.
@@ -36,54 +40,93 @@ awk -v rows="$rows" 'BEGIN {
     seed = (seed * 16807) % 2147483647; eff = 300 + seed % 601
     printf "%.2f\t%.1f\t%.1f\n", flow / 100, head / 10, eff / 10
   }
-}' >"$input"
+}' >"$work/pumps.tsv"
+{
+  printf '\xEF\xBB\xBFflow (m3/h),head (m),efficiency (%%)\r\n'
+  tr '\t' ',' <"$work/pumps.tsv" | sed 's/$/\r/'
+} >"$work/pumps.csv"
 
-# The formula with the C library's doubles, printed as pumpcalc prints: 15 significant digits.
-awk_program='{ n = $1 * $2 / (367.2 * $3 * 0.01); printf "%s\t%s\t%s\t%.15g\t%.15g\t%.15g\n", $1, $2, $3, n, 1.1 * n, 1.2 * n }'
-awk_path=$(readlink -f "$(command -v awk)")
-printf '%s\n' "$awk_program" >"$work/formula.awk"
+# The formula with the C library's doubles, printed as pumpcalc prints: 15 significant
+# digits; for CSV with the header and the motor rating by binary search.
+cat >"$work/tsv.awk" <<'EOF'
+BEGIN { FS = "\t" }
+{ n = $1 * $2 / (367.2 * $3 * 0.01); printf "%s\t%s\t%s\t%.15g\t%.15g\t%.15g\n", $1, $2, $3, n, 1.1 * n, 1.2 * n }
+EOF
+cat >"$work/csv.awk" <<'EOF'
+BEGIN {
+  FS = ","
+  count = split("0.06 0.09 0.12 0.18 0.25 0.37 0.55 0.75 1.1 1.5 2.2 3 4 5.5 7.5 11 15 18.5 22 30 37 45 55 75 90 110 132 160 200 250 315 355 400 450 500 560 630 710 800 900 1000", rating, " ")
+}
+NR == 1 {
+  sub(/\r$/, "")
+  printf "%s,shaft power (kW),lower motor power (kW),upper motor power (kW),motor rating (kW)\r\n", $0
+  next
+}
+{
+  sub(/\r$/, "")
+  n = $1 * $2 / (367.2 * $3 * 0.01); lower = 1.1 * n
+  low = 1; high = count + 1
+  while (low < high) { middle = int((low + high) / 2); if (rating[middle] + 0 < lower) low = middle + 1; else high = middle }
+  printf "%s,%.15g,%.15g,%.15g,%s\r\n", $0, n, lower, 1.2 * n, (low > count) ? ">" rating[count] : rating[low]
+}
+EOF
 
-pumpcalc_cmd="'$cli' --batch < '$input' > /dev/null"
-awk_cmd="awk -F'\t' -f '$work/formula.awk' < '$input' > /dev/null"
+names=(tsv-pumpcalc tsv-pumpcalc-1thread tsv-plain tsv-awk
+  csv-pumpcalc csv-pumpcalc-1thread csv-plain csv-awk)
+declare -A commands=(
+  [tsv-pumpcalc]="'$cli' --batch < '$work/pumps.tsv'"
+  [tsv-pumpcalc-1thread]="'$cli' --batch --threads 1 < '$work/pumps.tsv'"
+  [tsv-plain]="'$plain' < '$work/pumps.tsv'"
+  [tsv-awk]="awk -f '$work/tsv.awk' < '$work/pumps.tsv'"
+  [csv-pumpcalc]="'$cli' --format csv --header --motor-rating < '$work/pumps.csv'"
+  [csv-pumpcalc-1thread]="'$cli' --format csv --header --motor-rating --threads 1 < '$work/pumps.csv'"
+  [csv-plain]="'$plain' --csv < '$work/pumps.csv'"
+  [csv-awk]="awk -f '$work/csv.awk' < '$work/pumps.csv'"
+)
 
-# Both outputs once, to show they agree (the last digit may differ: awk rounds in doubles).
-"$cli" --batch <"$input" >"$work/pumpcalc.out"
-awk -F'\t' -f "$work/formula.awk" <"$input" >"$work/awk.out"
-differing=$(paste -d'\n' "$work/pumpcalc.out" "$work/awk.out" |
-  awk 'NR % 2 == 1 { line = $0; next } $0 != line { ++d } END { print d + 0 }')
+# Each output once: pumpcalc's exact results against the doubles of the others (the last
+# digit differs now and then), and its two thread counts against each other.
+for name in "${names[@]}"; do bash -c "${commands[$name]}" >"$work/$name.out"; done
+differing() {
+  paste -d'\n' "$work/$1.out" "$work/$2.out" |
+    awk 'NR % 2 == 1 { line = $0; next } $0 != line { ++d } END { print d + 0 }'
+}
+echo "rows: $rows (TSV $(wc -c <"$work/pumps.tsv") bytes, CSV $(wc -c <"$work/pumps.csv") bytes)," \
+  "runs: $runs after 1 warm-up, $(nproc) processors"
+echo "awk: $(readlink -f "$(command -v awk)")"
+for format in tsv csv; do
+  cmp -s "$work/$format-pumpcalc.out" "$work/$format-pumpcalc-1thread.out" ||
+    { echo "$format: pumpcalc-cli's output depends on its thread count" >&2; exit 1; }
+  echo "$format: lines where pumpcalc-cli differs from plain_batch: $(differing "$format-pumpcalc" "$format-plain")," \
+    "from awk: $(differing "$format-pumpcalc" "$format-awk")"
+done
 
-echo "rows: $rows ($(wc -c <"$input") bytes), runs: $runs after 1 warm-up"
-echo "awk: $awk_path"
-echo "output lines that differ between the two: $differing of $rows"
+# seconds COMMAND: the wall time of one run.
+seconds() {
+  local start end
+  start=$(date +%s%N)
+  bash -c "$1" >/dev/null
+  end=$(date +%s%N)
+  awk -v ns=$((end - start)) 'BEGIN { printf "%.6f", ns / 1e9 }'
+}
+declare -A times
+for name in "${names[@]}"; do bash -c "${commands[$name]}" >/dev/null; done
+for ((run = 0; run < runs; ++run)); do
+  for name in "${names[@]}"; do times[$name]+="$(seconds "${commands[$name]}") "; done
+done
 
-if command -v hyperfine >/dev/null; then
-  echo "timer: $(hyperfine --version)"
-  hyperfine --style basic --warmup 1 --runs "$runs" --export-csv "$work/times.csv" \
-    -n pumpcalc "$pumpcalc_cmd" -n awk "$awk_cmd"
-  pumpcalc_seconds=$(awk -F, '$1 == "pumpcalc" { print $2 }' "$work/times.csv")
-  awk_seconds=$(awk -F, '$1 == "awk" { print $2 }' "$work/times.csv")
-else
-  echo "timer: bash and date (hyperfine not installed)"
-  # mean_seconds COMMAND: the mean wall time of $runs runs after one warm-up.
-  mean_seconds() {
-    local command=$1 total=0 start end i
-    bash -c "$command"
-    for ((i = 0; i < runs; ++i)); do
-      start=$(date +%s%N)
-      bash -c "$command"
-      end=$(date +%s%N)
-      total=$((total + end - start))
-    done
-    awk -v ns="$total" -v runs="$runs" 'BEGIN { printf "%.6f", ns / runs / 1e9 }'
-  }
-  pumpcalc_seconds=$(mean_seconds "$pumpcalc_cmd")
-  awk_seconds=$(mean_seconds "$awk_cmd")
-fi
-
-awk -v rows="$rows" -v p="$pumpcalc_seconds" -v a="$awk_seconds" -v target="$target_ratio" 'BEGIN {
-  printf "pumpcalc-cli --batch: %8.3f s  %12.0f rows/s\n", p, rows / p
-  printf "awk:                  %8.3f s  %12.0f rows/s\n", a, rows / a
-  ratio = a / p
-  verdict = ratio >= target ? "met" : "MISSED"
-  printf "ratio (pumpcalc rows/s / awk rows/s): %.2f (target >= %d): %s\n", ratio, target, verdict
-}'
+median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
+for format in tsv csv; do
+  echo
+  echo "$format:"
+  for name in "${names[@]}"; do
+    [[ $name == $format-* ]] || continue
+    awk -v name="${name#*-}" -v rows="$rows" -v t="$(median "${times[$name]}")" \
+      'BEGIN { printf "  %-18s %8.3f s  %12.0f rows/s\n", name, t, rows / t }'
+  done
+  awk -v p="$(median "${times[$format-pumpcalc]}")" -v c="$(median "${times[$format-plain]}")" \
+    -v a="$(median "${times[$format-awk]}")" 'BEGIN {
+    printf "  pumpcalc / plain_batch rows/s: %.2f (target >= 1): %s\n", c / p, (c / p >= 1) ? "met" : "MISSED"
+    printf "  pumpcalc / awk rows/s:         %.2f (target >= 3): %s\n", a / p, (a / p >= 3) ? "met" : "MISSED"
+  }'
+done
