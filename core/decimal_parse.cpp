@@ -72,6 +72,32 @@ ExtendedReal divideByPowerOfTen(std::uint64_t m, int k) noexcept {
                                 quotient);
 }
 
+// The text of most numbers: 1 to 19 digits with at most one separator among them, and not
+// zero. Its value is the digits' integer m, exact, divided by 10^(fraction digits): the one
+// rounding the general steps make of it, and no flag that they would leave. False, with
+// nothing done, for any other text.
+bool convertPlainDecimal(std::string_view text, char separator, ExtendedReal& value) noexcept {
+  if (text.empty() || text.size() > 19 || separator == '\0') return false;
+  std::uint64_t m = 0;
+  int fractionDigits = -1;  // -1 before the separator
+  for (const char c : text) {
+    const unsigned d = static_cast<unsigned char>(c) - unsigned{'0'};
+    if (d <= 9) {
+      m = m * 10 + d;
+      if (fractionDigits >= 0) ++fractionDigits;
+    } else if (c == separator && fractionDigits < 0) {
+      fractionDigits = 0;
+    } else {
+      return false;
+    }
+  }
+  // Nineteen digits may pass 2^63, where the general steps start rounding.
+  if (m == 0 || (text.size() == 19 && fractionDigits < 0)) return false;
+  value = fractionDigits <= 0 ? extendedFromInt64(static_cast<std::int64_t>(m))
+                              : divideByPowerOfTen(m, fractionDigits);
+  return true;
+}
+
 // Reads the text; the float unit is already under ConversionControlWord.
 bool convert(std::string_view text, char separator, ExtendedReal& value) noexcept {
   const char* p = text.data();
@@ -146,6 +172,10 @@ bool convert(std::string_view text, char separator, ExtendedReal& value) noexcep
 
 bool tryTextToExtended(std::string_view text, ExtendedReal& value) noexcept {
   const char separator = DecimalSeparatorChar;
+  if (convertPlainDecimal(text, separator, value)) {
+    floatUnit().flags = 0;
+    return true;
+  }
   text = text.substr(0, text.find('\0'));
 
   FloatUnitState& unit = floatUnit();

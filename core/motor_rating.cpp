@@ -20,6 +20,10 @@ std::partial_ordering quietCompare(ExtendedReal a, ExtendedReal b) noexcept {
   return order;
 }
 
+unsigned __int128 orderKey(ExtendedReal x) noexcept {
+  return (static_cast<unsigned __int128>(x.biasedExponent()) << 64) | x.significand;
+}
+
 bool below(const MotorRating& a, const MotorRating& b) noexcept {
   return quietCompare(a.value, b.value) < 0;
 }
@@ -28,15 +32,33 @@ bool below(const MotorRating& a, const MotorRating& b) noexcept {
 
 MotorRatings::MotorRatings(std::vector<MotorRating> ratings) : ratings_(std::move(ratings)) {
   std::stable_sort(ratings_.begin(), ratings_.end(), below);
+  for (const MotorRating& rating : ratings_) keys_.push_back(orderKey(rating.value));
 }
 
 RatingChoice MotorRatings::choose(ExtendedReal lowerMotorPower) const noexcept {
-  const auto found =
-      std::partition_point(ratings_.begin(), ratings_.end(), [&](const MotorRating& rating) {
-        return !(quietCompare(rating.value, lowerMotorPower) >= 0);
-      });
-  if (found == ratings_.end()) return {ratings_.back(), true};
-  return {*found, false};
+  // Among positive values, numeric order is the order of (exponent, significand) read as
+  // one integer; that finds the place in a few integer comparisons, and compare() confirms
+  // it with two. Where it does not (a power that is not positive), compare() searches.
+  std::size_t index = ratings_.size();
+  if (!lowerMotorPower.isNegative()) {
+    index = static_cast<std::size_t>(
+        std::lower_bound(keys_.begin(), keys_.end(), orderKey(lowerMotorPower)) - keys_.begin());
+  }
+  const auto atOrAbove = [&](std::size_t i) {
+    return quietCompare(ratings_[i].value, lowerMotorPower) >= 0;
+  };
+  const bool confirmed =
+      (index == ratings_.size() || atOrAbove(index)) && (index == 0 || !atOrAbove(index - 1));
+  if (!confirmed) {
+    index = static_cast<std::size_t>(
+        std::partition_point(ratings_.begin(), ratings_.end(),
+                             [&](const MotorRating& rating) {
+                               return !(quietCompare(rating.value, lowerMotorPower) >= 0);
+                             }) -
+        ratings_.begin());
+  }
+  if (index == ratings_.size()) return {ratings_.back(), true};
+  return {ratings_[index], false};
 }
 
 MotorRatings standardMotorRatings() {

@@ -35,6 +35,7 @@ class MotorRatings {
 
  private:
   std::vector<MotorRating> ratings_;
+  std::vector<unsigned __int128> keys_;  // each rating's exponent and significand
 };
 
 // The IEC preferred series, 0.06 to 1000 kW, written with DecimalSeparatorChar.

@@ -40,6 +40,9 @@ TEST(TextToExtended, AcceptsTheSyntaxAndGivesExactBits) {
       {"0e4999", test::positiveZero},
       {"1e-4951", test::positiveZero},
       {"1e-4999", test::positiveZero},
+      // Nineteen digits beyond 2^63, still exact.
+      {"9999999999999999999", bits(0x403E, 0x8AC7230489E7FFFFu)},
+      {"999999999999999999.9", bits(0x403A, 0xDE0B6B3A763FFFFEu)},
       // Nearest value.
       {"0.1", bits(0x3FFB, 0xCCCCCCCCCCCCCCCDu)},
       // 10 × 10^32 is a tie and goes to the even neighbour (nearest would end in 305).
