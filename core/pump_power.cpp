@@ -1,5 +1,6 @@
 #include "core/pump_power.h"
 
+#include "core/double_rounding.h"
 #include "core/float_faults.h"
 
 namespace pumpcalc {
@@ -13,6 +14,11 @@ ExtendedReal checked(ExtendedReal result) {
 
 // Rounds to a double and takes that double back exactly.
 ExtendedReal roundedToDouble(ExtendedReal x) {
+  ExtendedReal rounded;
+  if (roundToNormalDouble(x, rounded)) {
+    checkFloatFaults();
+    return rounded;
+  }
   const std::uint64_t bits = toBinary64(x);
   checkFloatFaults();
   return checked(fromBinary64(bits));

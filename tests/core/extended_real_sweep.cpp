@@ -1,6 +1,7 @@
 // The long comparison of the software x87 arithmetic with the hardware: the same generated
 // cases as the unit test, many more of them; then as many values and texts through the
-// decimal conversions' shortcuts, against the plain operation sequence. Not part of the
+// shortcuts of the conversions and the double rounding, against the plain operation
+// sequence. Not part of the
 // default test run.
 //
 //   extended_real_sweep [cases-per-operation] [seed]
@@ -13,7 +14,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/core/decimal_comparison.h"
+#include "tests/core/shortcut_comparison.h"
 #include "tests/core/x87_comparison.h"
 
 int main(int argc, char** argv) {
@@ -41,10 +42,10 @@ int main(int argc, char** argv) {
   }
   {
     const auto start = std::chrono::steady_clock::now();
-    const pumpcalc::decimaltest::Summary s =
-        pumpcalc::decimaltest::compareConversions(count, seed, stdout);
+    const pumpcalc::shortcuttest::Summary s =
+        pumpcalc::shortcuttest::compareShortcuts(count, seed, stdout);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    std::printf("%-8s %llu cases, %llu mismatches, %.1f s\n", "decimal",
+    std::printf("%-8s %llu cases, %llu mismatches, %.1f s\n", "shortcut",
                 static_cast<unsigned long long>(s.cases),
                 static_cast<unsigned long long>(s.failures), elapsed.count());
     totalCases += s.cases;

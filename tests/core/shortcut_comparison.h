@@ -1,10 +1,12 @@
-// The decimal conversions' shortcuts checked against the plain sequence of ExtendedReal
-// operations that they stand for (which the x87 comparison checks against the hardware):
-// toDecimalDigits against scaleByPowerOfTen, roundToInteger, compare and division, and
-// tryTextToExtended against scaleByPowerOfTen of the digits' integer. Generated values aim
-// at the roundings the shortcuts decide: a product halfway between two 64-bit significands,
-// and a scaled value halfway between two integers. Shared by decimal_shortcut_test.cpp and
-// the long extended_real_sweep.
+// The shortcuts of the decimal conversions and of the rounding to a double checked against
+// the plain sequence of ExtendedReal operations that they stand for (which the x87
+// comparison checks against the hardware): toDecimalDigits and formatGeneral against
+// scaleByPowerOfTen, roundToInteger, compare and division; tryTextToExtended against
+// scaleByPowerOfTen of the digits' integer; roundToNormalDouble against toBinary64 and
+// fromBinary64. Generated values aim at the roundings the shortcuts decide: a product
+// halfway between two 64-bit significands, a scaled value halfway between two integers, a
+// value halfway between two doubles. Shared by shortcut_test.cpp and the long
+// extended_real_sweep.
 #pragma once
 
 #include <algorithm>
@@ -15,12 +17,13 @@
 
 #include "core/decimal_format.h"
 #include "core/decimal_parse.h"
+#include "core/double_rounding.h"
 #include "core/float_unit.h"
 #include "core/locale_numbers.h"
 #include "core/powers_of_ten.h"
 #include "tests/core/x87_comparison.h"
 
-namespace pumpcalc::decimaltest {
+namespace pumpcalc::shortcuttest {
 
 // toDecimalDigits by its plain steps, every operation through the general arithmetic.
 inline DecimalDigits plainDecimalDigits(ExtendedReal value, int precision) {
@@ -185,13 +188,32 @@ struct Summary {
   std::uint64_t failures = 0;
 };
 
+// x through roundToNormalDouble, where it applies, against toBinary64 and fromBinary64.
+inline bool matchesDoubleRounding(ExtendedReal x, std::FILE* out) {
+  floatUnit() = {};
+  ExtendedReal quick;
+  if (!roundToNormalDouble(x, quick)) return floatUnit().flags == 0;
+  const std::uint8_t quickFlags = floatUnit().flags;
+  floatUnit() = {};
+  const ExtendedReal plain = fromBinary64(toBinary64(x));
+  if (quick == plain && quickFlags == floatUnit().flags) return true;
+  std::fprintf(out,
+               "double %04X:%016llX: %04X:%016llX flags %02X, expected %04X:%016llX flags %02X\n",
+               x.signExponent, static_cast<unsigned long long>(x.significand), quick.signExponent,
+               static_cast<unsigned long long>(quick.significand), quickFlags, plain.signExponent,
+               static_cast<unsigned long long>(plain.significand), floatUnit().flags);
+  return false;
+}
+
 // `count` values through toDecimalDigits (precision 15 and 18) and formatGeneral (15 and
-// 2 to 18), and `count` texts through tryTextToExtended, each against its plain steps;
+// 2 to 18), `count` texts through tryTextToExtended and `count` values, weighted to the
+// edges of the doubles, through roundToNormalDouble, each against its plain steps;
 // mismatches one line each to `out`.
-inline Summary compareConversions(std::uint64_t count, std::uint64_t seed, std::FILE* out) {
+inline Summary compareShortcuts(std::uint64_t count, std::uint64_t seed, std::FILE* out) {
   const char savedSeparator = DecimalSeparatorChar;
   DecimalSeparatorChar = '.';
   CaseGenerator generator(seed);
+  x87test::CaseGenerator doubles(seed);
   Summary summary;
   for (std::uint64_t i = 0; i < count && summary.failures < 20; ++i) {
     const ExtendedReal x = generator.value();
@@ -224,6 +246,10 @@ inline Summary compareConversions(std::uint64_t count, std::uint64_t seed, std::
                      plain.c_str());
       }
     }
+    ++summary.cases;
+    if (!matchesDoubleRounding(doubles.next(x87test::Operation::toBinary64).a, out)) {
+      ++summary.failures;
+    }
     const std::uint64_t m = generator.integer();
     const int k = generator.fractionDigits();
     const std::string text = fixedPointText(m, k);
@@ -243,4 +269,4 @@ inline Summary compareConversions(std::uint64_t count, std::uint64_t seed, std::
   return summary;
 }
 
-}  // namespace pumpcalc::decimaltest
+}  // namespace pumpcalc::shortcuttest

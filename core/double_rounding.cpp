@@ -1,0 +1,32 @@
+#include "core/double_rounding.h"
+
+#include <cstdint>
+
+#include "core/float_unit.h"
+
+namespace pumpcalc {
+
+bool roundToNormalDouble(ExtendedReal x, ExtendedReal& rounded) noexcept {
+  const int biased = x.biasedExponent();
+  int exponent = biased - extendedExponentBias;
+  if (biased == 0 || biased == extendedMaxExponent || (x.significand >> 63) == 0 ||
+      exponent < -1022 || exponent > 1023) {
+    return false;
+  }
+  // 64 significant bits to 53: the low 11 decide the rounding.
+  constexpr std::uint64_t dropped = (1u << 11) - 1, half = 1u << 10;
+  const std::uint64_t rest = x.significand & dropped;
+  std::uint64_t kept = x.significand >> 11;
+  if (rest > half || (rest == half && (kept & 1) != 0)) {
+    if (++kept == std::uint64_t{1} << 53) {
+      kept >>= 1;
+      if (++exponent > 1023) return false;  // overflows to infinity
+    }
+  }
+  if (rest != 0) raiseFloatFlags(flagPrecision);
+  rounded = ExtendedReal::fromBits(
+      x.isNegative(), static_cast<std::uint16_t>(exponent + extendedExponentBias), kept << 11);
+  return true;
+}
+
+}  // namespace pumpcalc
