@@ -1,5 +1,6 @@
 #include "core/decimal_parse.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 
@@ -28,17 +29,37 @@ constexpr ExtendedReal digitValues[10] = {
     digitValue(0), digitValue(1), digitValue(2), digitValue(3), digitValue(4),
     digitValue(5), digitValue(6), digitValue(7), digitValue(8), digitValue(9)};
 
-// (high × 2^64) ÷ d and its remainder, for high < d, so that the quotient fits 64 bits.
-std::uint64_t divide128By64(std::uint64_t high, std::uint64_t d, std::uint64_t& remainder) {
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-  std::uint64_t quotient;
-  __asm__("divq %4" : "=a"(quotient), "=d"(remainder) : "a"(std::uint64_t{0}), "d"(high), "rm"(d));
+using u128 = unsigned __int128;
+
+// For each significand d of PowersOfTenLow, floor((2^128 - 1) / d) - 2^64: the reciprocal
+// with which a division by d is two multiplications. (PowersOfTenLow is constant-initialized:
+// it is there before this is made.)
+const std::array<std::uint64_t, 32> reciprocals = [] {
+  std::array<std::uint64_t, 32> r{};
+  for (std::size_t k = 0; k < r.size(); ++k) {
+    r[k] = static_cast<std::uint64_t>(~u128{0} / PowersOfTenLow[k].significand - (u128{1} << 64));
+  }
+  return r;
+}();
+
+// (high × 2^64) ÷ PowersOfTenLow[k].significand and its remainder, for high below the
+// divisor: division by an invariant integer with its reciprocal (Möller and Granlund,
+// "Improved division by invariant integers", 2011, algorithm 4, the low word zero), which
+// takes half the time of the hardware division here.
+std::uint64_t divideBySignificand(std::uint64_t high, std::size_t k, std::uint64_t& remainder) {
+  const std::uint64_t d = PowersOfTenLow[k].significand;
+  const u128 estimate = static_cast<u128>(reciprocals[k]) * high + (static_cast<u128>(high) << 64);
+  std::uint64_t quotient = static_cast<std::uint64_t>(estimate >> 64) + 1;
+  remainder = 0 - quotient * d;
+  if (remainder > static_cast<std::uint64_t>(estimate)) {
+    --quotient;
+    remainder += d;
+  }
+  if (remainder >= d) {
+    ++quotient;
+    remainder -= d;
+  }
   return quotient;
-#else
-  const unsigned __int128 n = static_cast<unsigned __int128>(high) << 64;
-  remainder = static_cast<std::uint64_t>(n % d);
-  return static_cast<std::uint64_t>(n / d);
-#endif
 }
 
 // m ÷ 10^k for 0 < m < 2^63 and 1 <= k <= 31, rounded as FDIV by PowersOfTenLow[k] rounds
@@ -54,12 +75,12 @@ ExtendedReal divideByPowerOfTen(std::uint64_t m, int k) noexcept {
   bool roundUp;
   if (a >= d) {
     // 1.f: the 1, then 63 bits of f; f's last bit is the rounding bit.
-    const std::uint64_t f = divide128By64(a - d, d, remainder);
+    const std::uint64_t f = divideBySignificand(a - d, static_cast<std::size_t>(k), remainder);
     quotient = (1ull << 63) | (f >> 1);
     roundUp = (f & 1) != 0 && (remainder != 0 || (quotient & 1) != 0);
   } else {
     // 0.f with f >= 2^63: f is the significand; the remainder against d/2 rounds.
-    quotient = divide128By64(a, d, remainder);
+    quotient = divideBySignificand(a, static_cast<std::size_t>(k), remainder);
     --exponent;
     const std::uint64_t rest = d - remainder;  // remainder > d/2 exactly when rest < remainder
     roundUp = remainder > rest || (remainder == rest && (quotient & 1) != 0);
