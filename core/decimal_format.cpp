@@ -7,6 +7,7 @@
 
 #include "core/float_unit.h"
 #include "core/locale_numbers.h"
+#include "core/nearest_even.h"
 #include "core/powers_of_ten.h"
 
 namespace pumpcalc {
@@ -33,36 +34,28 @@ bool scaleToIntegerFast(ExtendedReal magnitude, int scale, std::uint64_t& intege
   const ExtendedReal power = PowersOfTenLow[static_cast<std::size_t>(scale)];
   const unsigned __int128 product =
       static_cast<unsigned __int128>(magnitude.significand) * power.significand;
-  // The value is significand × 2^(exponent - 63) once rounded.
-  int exponent = magnitude.biasedExponent() + power.biasedExponent() - 2 * extendedExponentBias;
   std::uint64_t high = static_cast<std::uint64_t>(product >> 64);
   std::uint64_t low = static_cast<std::uint64_t>(product);
-  if ((high >> 63) != 0) {
-    ++exponent;
-  } else {
-    high = (high << 1) | (low >> 63);
-    low <<= 1;
-  }
+  // Normalized: shifted once when the product is below 2. The value is then
+  // high × 2^(exponent - 63) once rounded.
+  const unsigned shifted = static_cast<unsigned>(~high >> 63);
+  high = (high << shifted) | ((low >> 63) & shifted);
+  low <<= shifted;
+  int exponent = magnitude.biasedExponent() + power.biasedExponent() - 2 * extendedExponentBias +
+                 1 - static_cast<int>(shifted);
   // Only integers of 1 to 63 bits with a fraction to round take this path.
   if (exponent < 0 || exponent > 62) return false;
-  bool inexact = low != 0;
   constexpr std::uint64_t halfway = 1ull << 63;
-  if (low > halfway || (low == halfway && (high & 1) != 0)) {
-    if (++high == 0) {
-      high = halfway;
-      if (++exponent > 62) return false;
-    }
+  high += roundsUp(low, halfway, high);
+  if (high == 0) {  // all ones rounded up: the next binade
+    high = halfway;
+    if (++exponent > 62) return false;
   }
   const int shift = 63 - exponent;
   const std::uint64_t fraction = high & ((1ull << shift) - 1);
-  std::uint64_t whole = high >> shift;
-  if (fraction != 0) {
-    inexact = true;
-    const std::uint64_t half = 1ull << (shift - 1);
-    if (fraction > half || (fraction == half && (whole & 1) != 0)) ++whole;
-  }
-  if (inexact) raiseFloatFlags(flagPrecision);
-  integer = whole;
+  const std::uint64_t whole = high >> shift;
+  integer = whole + roundsUp(fraction, 1ull << (shift - 1), whole);
+  raiseFloatFlags(static_cast<std::uint8_t>(((low | fraction) != 0) * flagPrecision));
   return true;
 }
 
@@ -95,17 +88,12 @@ std::uint64_t tenthToInteger(std::uint64_t x) noexcept {
   const int fractionBits = std::countl_zero(q);  // 4 to 7 here
   const std::uint64_t rest = r << fractionBits;
   // rest % 10 is even: the division is never a tie. No carry: rest / 10 < 2^fractionBits - 1.
-  std::uint64_t significand = (q << fractionBits) + rest / 10 + (rest % 10 > 5 ? 1 : 0);
-  bool inexact = rest % 10 != 0;
+  const std::uint64_t significand =
+      (q << fractionBits) + rest / 10 + static_cast<std::uint64_t>(rest % 10 > 5);
   const std::uint64_t fraction = significand & ((1ull << fractionBits) - 1);
-  const std::uint64_t half = 1ull << (fractionBits - 1);
-  std::uint64_t whole = significand >> fractionBits;
-  if (fraction != 0) {
-    inexact = true;
-    if (fraction > half || (fraction == half && (whole & 1) != 0)) ++whole;
-  }
-  if (inexact) raiseFloatFlags(flagPrecision);
-  return whole;
+  const std::uint64_t whole = significand >> fractionBits;
+  raiseFloatFlags(static_cast<std::uint8_t>(((rest % 10 | fraction) != 0) * flagPrecision));
+  return whole + roundsUp(fraction, 1ull << (fractionBits - 1), whole);
 }
 
 // The 18-digit integer rounded half-up to `precision` digits, with a constant divisor each.

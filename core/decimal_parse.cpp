@@ -7,6 +7,7 @@
 #include "core/errors.h"
 #include "core/float_unit.h"
 #include "core/locale_numbers.h"
+#include "core/nearest_even.h"
 #include "core/powers_of_ten.h"
 #include "core/string_table.h"
 
@@ -51,11 +52,12 @@ std::uint64_t divideBySignificand(std::uint64_t high, std::size_t k, std::uint64
   const u128 estimate = static_cast<u128>(reciprocals[k]) * high + (static_cast<u128>(high) << 64);
   std::uint64_t quotient = static_cast<std::uint64_t>(estimate >> 64) + 1;
   remainder = 0 - quotient * d;
-  if (remainder > static_cast<std::uint64_t>(estimate)) {
-    --quotient;
-    remainder += d;
-  }
-  if (remainder >= d) {
+  // The estimate is one too large about as often as not: corrected without a branch.
+  const std::uint64_t over =
+      0 - static_cast<std::uint64_t>(remainder > static_cast<std::uint64_t>(estimate));
+  quotient += over;
+  remainder += over & d;
+  if (remainder >= d) {  // rare
     ++quotient;
     remainder -= d;
   }
@@ -70,22 +72,19 @@ ExtendedReal divideByPowerOfTen(std::uint64_t m, int k) noexcept {
   const ExtendedReal power = PowersOfTenLow[static_cast<std::size_t>(k)];
   const int shift = std::countl_zero(m);
   const std::uint64_t a = m << shift, d = power.significand;
-  int exponent = 63 - shift - (power.biasedExponent() - extendedExponentBias);
-  std::uint64_t quotient, remainder;
-  bool roundUp;
-  if (a >= d) {
-    // 1.f: the 1, then 63 bits of f; f's last bit is the rounding bit.
-    const std::uint64_t f = divideBySignificand(a - d, static_cast<std::size_t>(k), remainder);
-    quotient = (1ull << 63) | (f >> 1);
-    roundUp = (f & 1) != 0 && (remainder != 0 || (quotient & 1) != 0);
-  } else {
-    // 0.f with f >= 2^63: f is the significand; the remainder against d/2 rounds.
-    quotient = divideBySignificand(a, static_cast<std::size_t>(k), remainder);
-    --exponent;
-    const std::uint64_t rest = d - remainder;  // remainder > d/2 exactly when rest < remainder
-    roundUp = remainder > rest || (remainder == rest && (quotient & 1) != 0);
-  }
-  if (roundUp && ++quotient == 0) {
+  // a ≥ d: the quotient is 1.f, the 1 and 63 bits of f, f's last bit the rounding bit.
+  // a < d: it is 0.f with f >= 2^63, all of f kept, the remainder against d/2 rounding.
+  const bool atLeastOne = a >= d;
+  std::uint64_t remainder;
+  const std::uint64_t f =
+      divideBySignificand(atLeastOne ? a - d : a, static_cast<std::size_t>(k), remainder);
+  const std::uint64_t rest = d - remainder;  // remainder > d/2 exactly when rest < remainder
+  std::uint64_t quotient = atLeastOne ? (1ull << 63) | (f >> 1) : f;
+  const std::uint64_t up =
+      atLeastOne ? (f & 1) & ((remainder != 0) | quotient) : roundsUp(remainder, rest, quotient);
+  int exponent = 63 - shift - (power.biasedExponent() - extendedExponentBias) - !atLeastOne;
+  quotient += up & 1;
+  if (quotient == 0) {  // all ones rounded up: the next binade
     quotient = 1ull << 63;
     ++exponent;
   }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/float_unit.h"
+#include "core/nearest_even.h"
 
 namespace pumpcalc {
 
@@ -17,13 +18,12 @@ bool roundToNormalDouble(ExtendedReal x, ExtendedReal& rounded) noexcept {
   constexpr std::uint64_t dropped = (1u << 11) - 1, half = 1u << 10;
   const std::uint64_t rest = x.significand & dropped;
   std::uint64_t kept = x.significand >> 11;
-  if (rest > half || (rest == half && (kept & 1) != 0)) {
-    if (++kept == std::uint64_t{1} << 53) {
-      kept >>= 1;
-      if (++exponent > 1023) return false;  // overflows to infinity
-    }
+  kept += roundsUp(rest, half, kept);
+  if (kept == std::uint64_t{1} << 53) {
+    kept >>= 1;
+    if (++exponent > 1023) return false;  // overflows to infinity
   }
-  if (rest != 0) raiseFloatFlags(flagPrecision);
+  raiseFloatFlags(static_cast<std::uint8_t>((rest != 0) * flagPrecision));
   rounded = ExtendedReal::fromBits(
       x.isNegative(), static_cast<std::uint16_t>(exponent + extendedExponentBias), kept << 11);
   return true;
