@@ -6,8 +6,8 @@
 
 #include "core/errors.h"
 #include "core/float_unit.h"
+#include "core/invariant_divisor.h"
 #include "core/locale_numbers.h"
-#include "core/nearest_even.h"
 #include "core/powers_of_ten.h"
 #include "core/string_table.h"
 
@@ -30,66 +30,28 @@ constexpr ExtendedReal digitValues[10] = {
     digitValue(0), digitValue(1), digitValue(2), digitValue(3), digitValue(4),
     digitValue(5), digitValue(6), digitValue(7), digitValue(8), digitValue(9)};
 
-using u128 = unsigned __int128;
-
-// For each significand d of PowersOfTenLow, floor((2^128 - 1) / d) - 2^64: the reciprocal
-// with which a division by d is two multiplications. (PowersOfTenLow is constant-initialized:
-// it is there before this is made.)
-const std::array<std::uint64_t, 32> reciprocals = [] {
-  std::array<std::uint64_t, 32> r{};
-  for (std::size_t k = 0; k < r.size(); ++k) {
-    r[k] = static_cast<std::uint64_t>(~u128{0} / PowersOfTenLow[k].significand - (u128{1} << 64));
+// Division by each entry of PowersOfTenLow. (PowersOfTenLow is constant-initialized: it
+// is there before this is made.)
+const std::array<InvariantDivisor, 32> powerDivisors = [] {
+  std::array<InvariantDivisor, 32> divisors;
+  for (std::size_t k = 0; k < divisors.size(); ++k) {
+    divisors[k] = InvariantDivisor(PowersOfTenLow[k]);
   }
-  return r;
+  return divisors;
 }();
 
-// (high × 2^64) ÷ PowersOfTenLow[k].significand and its remainder, for high below the
-// divisor: division by an invariant integer with its reciprocal (Möller and Granlund,
-// "Improved division by invariant integers", 2011, algorithm 4, the low word zero), which
-// takes half the time of the hardware division here.
-std::uint64_t divideBySignificand(std::uint64_t high, std::size_t k, std::uint64_t& remainder) {
-  const std::uint64_t d = PowersOfTenLow[k].significand;
-  const u128 estimate = static_cast<u128>(reciprocals[k]) * high + (static_cast<u128>(high) << 64);
-  std::uint64_t quotient = static_cast<std::uint64_t>(estimate >> 64) + 1;
-  remainder = 0 - quotient * d;
-  // The estimate is one too large about as often as not: corrected without a branch.
-  const std::uint64_t over =
-      0 - static_cast<std::uint64_t>(remainder > static_cast<std::uint64_t>(estimate));
-  quotient += over;
-  remainder += over & d;
-  if (remainder >= d) {  // rare
-    ++quotient;
-    remainder -= d;
+// m ÷ 10^k for 0 < m < 2^63 and 1 <= k <= 31, rounded as FDIV by PowersOfTenLow[k] rounds
+// it. The quotient is normal, and only the precision flag could be raised, which the
+// conversion discards.
+ExtendedReal divideByPowerOfTen(std::uint64_t m, int k) noexcept {
+  const int shift = std::countl_zero(m);
+  const ExtendedReal numerator = ExtendedReal::fromBits(
+      false, static_cast<std::uint16_t>(63 - shift + extendedExponentBias), m << shift);
+  ExtendedReal quotient;
+  if (!powerDivisors[static_cast<std::size_t>(k)].divide(numerator, quotient)) {
+    quotient = numerator / PowersOfTenLow[static_cast<std::size_t>(k)];  // not reached
   }
   return quotient;
-}
-
-// m ÷ 10^k for 0 < m < 2^63 and 1 <= k <= 31, rounded as FDIV by PowersOfTenLow[k] rounds
-// it: one 128-by-64-bit division where the operator takes two, since the first 64 quotient
-// bits and the remainder already decide the rounding. The quotient is normal, and only the
-// precision flag could be raised, which the conversion discards.
-ExtendedReal divideByPowerOfTen(std::uint64_t m, int k) noexcept {
-  const ExtendedReal power = PowersOfTenLow[static_cast<std::size_t>(k)];
-  const int shift = std::countl_zero(m);
-  const std::uint64_t a = m << shift, d = power.significand;
-  // a ≥ d: the quotient is 1.f, the 1 and 63 bits of f, f's last bit the rounding bit.
-  // a < d: it is 0.f with f >= 2^63, all of f kept, the remainder against d/2 rounding.
-  const bool atLeastOne = a >= d;
-  std::uint64_t remainder;
-  const std::uint64_t f =
-      divideBySignificand(atLeastOne ? a - d : a, static_cast<std::size_t>(k), remainder);
-  const std::uint64_t rest = d - remainder;  // remainder > d/2 exactly when rest < remainder
-  std::uint64_t quotient = atLeastOne ? (1ull << 63) | (f >> 1) : f;
-  const std::uint64_t up =
-      atLeastOne ? (f & 1) & ((remainder != 0) | quotient) : roundsUp(remainder, rest, quotient);
-  int exponent = 63 - shift - (power.biasedExponent() - extendedExponentBias) - !atLeastOne;
-  quotient += up & 1;
-  if (quotient == 0) {  // all ones rounded up: the next binade
-    quotient = 1ull << 63;
-    ++exponent;
-  }
-  return ExtendedReal::fromBits(false, static_cast<std::uint16_t>(exponent + extendedExponentBias),
-                                quotient);
 }
 
 // The text of most numbers: 1 to 19 digits with at most one separator among them, and not

@@ -2,6 +2,7 @@
 
 #include "core/double_rounding.h"
 #include "core/float_faults.h"
+#include "core/invariant_divisor.h"
 
 namespace pumpcalc {
 namespace {
@@ -36,10 +37,17 @@ ExtendedReal efficiencyDivisor(ExtendedReal efficiency) {
 }
 
 PumpResult pumpPowerFromProductAndDivisor(ExtendedReal product, ExtendedReal divisor) {
+  // Three divisions by one divisor: its reciprocal serves all three.
+  const InvariantDivisor byDivisor(divisor);
+  const auto divided = [&](ExtendedReal numerator) {
+    ExtendedReal quotient;
+    if (!byDivisor.divide(numerator, quotient)) quotient = numerator / divisor;
+    return checked(quotient);
+  };
   PumpResult result;
-  result.shaftPower = checked(product / divisor);
-  result.lowerMotorPower = checked(checked(pumpConstantLowerFactor * product) / divisor);
-  result.upperMotorPower = checked(checked(pumpConstantUpperFactor * product) / divisor);
+  result.shaftPower = divided(product);
+  result.lowerMotorPower = divided(checked(pumpConstantLowerFactor * product));
+  result.upperMotorPower = divided(checked(pumpConstantUpperFactor * product));
   return result;
 }
 

@@ -3,10 +3,10 @@
 // comparison checks against the hardware): toDecimalDigits and formatGeneral against
 // scaleByPowerOfTen, roundToInteger, compare and division; tryTextToExtended against
 // scaleByPowerOfTen of the digits' integer; roundToNormalDouble against toBinary64 and
-// fromBinary64. Generated values aim at the roundings the shortcuts decide: a product
-// halfway between two 64-bit significands, a scaled value halfway between two integers, a
-// value halfway between two doubles. Shared by shortcut_test.cpp and the long
-// extended_real_sweep.
+// fromBinary64; InvariantDivisor against operator/. Generated values aim at the roundings
+// the shortcuts decide: a product halfway between two 64-bit significands, a scaled value
+// halfway between two integers, a value halfway between two doubles, a quotient near a tie. Shared
+// by shortcut_test.cpp and the long extended_real_sweep.
 #pragma once
 
 #include <algorithm>
@@ -19,6 +19,7 @@
 #include "core/decimal_parse.h"
 #include "core/double_rounding.h"
 #include "core/float_unit.h"
+#include "core/invariant_divisor.h"
 #include "core/locale_numbers.h"
 #include "core/powers_of_ten.h"
 #include "tests/core/x87_comparison.h"
@@ -205,15 +206,35 @@ inline bool matchesDoubleRounding(ExtendedReal x, std::FILE* out) {
   return false;
 }
 
+// a ÷ b through InvariantDivisor, where it applies, against operator/.
+inline bool matchesDivision(ExtendedReal a, ExtendedReal b, std::FILE* out) {
+  floatUnit() = {};
+  ExtendedReal quick;
+  if (!InvariantDivisor(b).divide(a, quick)) return floatUnit().flags == 0;
+  const std::uint8_t quickFlags = floatUnit().flags;
+  floatUnit() = {};
+  const ExtendedReal plain = a / b;
+  if (quick == plain && quickFlags == floatUnit().flags) return true;
+  std::fprintf(out,
+               "divide %04X:%016llX by %04X:%016llX: %04X:%016llX flags %02X, expected "
+               "%04X:%016llX flags %02X\n",
+               a.signExponent, static_cast<unsigned long long>(a.significand), b.signExponent,
+               static_cast<unsigned long long>(b.significand), quick.signExponent,
+               static_cast<unsigned long long>(quick.significand), quickFlags, plain.signExponent,
+               static_cast<unsigned long long>(plain.significand), floatUnit().flags);
+  return false;
+}
+
 // `count` values through toDecimalDigits (precision 15 and 18) and formatGeneral (15 and
-// 2 to 18), `count` texts through tryTextToExtended and `count` values, weighted to the
-// edges of the doubles, through roundToNormalDouble, each against its plain steps;
+// 2 to 18), `count` texts through tryTextToExtended, `count` values, weighted to the edges
+// of the doubles, through roundToNormalDouble and `count` quotients, weighted to ties and
+// the ends of the range, through InvariantDivisor, each against its plain steps;
 // mismatches one line each to `out`.
 inline Summary compareShortcuts(std::uint64_t count, std::uint64_t seed, std::FILE* out) {
   const char savedSeparator = DecimalSeparatorChar;
   DecimalSeparatorChar = '.';
   CaseGenerator generator(seed);
-  x87test::CaseGenerator doubles(seed);
+  x87test::CaseGenerator doubles(seed), divisions(seed + 1);
   Summary summary;
   for (std::uint64_t i = 0; i < count && summary.failures < 20; ++i) {
     const ExtendedReal x = generator.value();
@@ -250,6 +271,9 @@ inline Summary compareShortcuts(std::uint64_t count, std::uint64_t seed, std::FI
     if (!matchesDoubleRounding(doubles.next(x87test::Operation::toBinary64).a, out)) {
       ++summary.failures;
     }
+    const x87test::Operands division = divisions.next(x87test::Operation::divide);
+    ++summary.cases;
+    if (!matchesDivision(division.a, division.b, out)) ++summary.failures;
     const std::uint64_t m = generator.integer();
     const int k = generator.fractionDigits();
     const std::string text = fixedPointText(m, k);
