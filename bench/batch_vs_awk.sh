@@ -8,6 +8,8 @@
 # Usage: batch_vs_awk.sh PUMPCALC_CLI PLAIN_BATCH [ROWS] [RUNS]
 #   ROWS  rows in the generated schedule (default 1000000)
 #   RUNS  timed runs of each program (default 5), after one untimed warm-up run of each
+# With PUMPCALC_BASELINE=PROGRAM, an earlier pumpcalc-cli runs the TSV schedule in the same
+# turns, for a before-and-after figure.
 #
 # The schedule comes from a fixed-seed Park-Miller generator written in awk (all products
 # stay below 2^53, so every awk computes the same rows). The programs take turns, run by
@@ -73,7 +75,10 @@ EOF
 
 names=(tsv-pumpcalc tsv-pumpcalc-1thread tsv-plain tsv-awk
   csv-pumpcalc csv-pumpcalc-1thread csv-plain csv-awk)
+baseline=${PUMPCALC_BASELINE:+$(readlink -f "$PUMPCALC_BASELINE")}
+[[ -n $baseline ]] && names=(tsv-baseline "${names[@]}")
 declare -A commands=(
+  [tsv-baseline]="'$baseline' --batch < '$work/pumps.tsv'"
   [tsv-pumpcalc]="'$cli' --batch < '$work/pumps.tsv'"
   [tsv-pumpcalc-1thread]="'$cli' --batch --threads 1 < '$work/pumps.tsv'"
   [tsv-plain]="'$plain' < '$work/pumps.tsv'"
@@ -86,7 +91,7 @@ declare -A commands=(
 
 # Each output once: pumpcalc's exact results against the doubles of the others (the last
 # digit differs now and then), and its two thread counts against each other.
-for name in "${names[@]}"; do bash -c "${commands[$name]}" >"$work/$name.out"; done
+for name in "${names[@]}"; do bash -c "${commands[$name]}" >"$work/$name.out" || true; done
 differing() {
   paste -d'\n' "$work/$1.out" "$work/$2.out" |
     awk 'NR % 2 == 1 { line = $0; next } $0 != line { ++d } END { print d + 0 }'
@@ -97,6 +102,10 @@ echo "awk: $(readlink -f "$(command -v awk)")"
 for format in tsv csv; do
   cmp -s "$work/$format-pumpcalc.out" "$work/$format-pumpcalc-1thread.out" ||
     { echo "$format: pumpcalc-cli's output depends on its thread count" >&2; exit 1; }
+  if [[ $format == tsv && -n $baseline ]]; then
+    cmp -s "$work/tsv-pumpcalc.out" "$work/tsv-baseline.out" ||
+      { echo "tsv: the baseline's output differs from pumpcalc-cli's" >&2; exit 1; }
+  fi
   echo "$format: lines where pumpcalc-cli differs from plain_batch: $(differing "$format-pumpcalc" "$format-plain")," \
     "from awk: $(differing "$format-pumpcalc" "$format-awk")"
 done
@@ -105,12 +114,12 @@ done
 seconds() {
   local start end
   start=$(date +%s%N)
-  bash -c "$1" >/dev/null
+  bash -c "$1" >/dev/null || true
   end=$(date +%s%N)
   awk -v ns=$((end - start)) 'BEGIN { printf "%.6f", ns / 1e9 }'
 }
 declare -A times
-for name in "${names[@]}"; do bash -c "${commands[$name]}" >/dev/null; done
+for name in "${names[@]}"; do bash -c "${commands[$name]}" >/dev/null || true; done
 for ((run = 0; run < runs; ++run)); do
   for name in "${names[@]}"; do times[$name]+="$(seconds "${commands[$name]}") "; done
 done
