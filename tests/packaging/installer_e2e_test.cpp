@@ -60,6 +60,15 @@ std::string contents(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The names in a folder; none when there is no folder.
+std::vector<fs::path> filesIn(const fs::path& folder) {
+  std::vector<fs::path> names;
+  std::error_code missing;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, missing))
+    names.push_back(entry.path().filename());
+  return names;
+}
+
 // Runs a program to its end: its exit code, or std::nullopt when it did not end in time.
 std::optional<DWORD> run(const fs::path& program, const std::wstring& arguments) {
   return e2e::launch(program.wstring(), e2e::kNoShowCommand, {}, arguments).waitForExit(timeout);
@@ -161,6 +170,7 @@ TEST_F(Installer, PerUserInstallCalculatesAndUninstallsWithoutATrace) {
   }
 
   ASSERT_NO_FATAL_FAILURE(uninstall(perUser));
+  EXPECT_EQ(filesIn(folder), std::vector<fs::path>{}) << "the folder is still there";
   EXPECT_FALSE(fs::exists(folder));
 }
 
@@ -175,10 +185,7 @@ TEST_F(Installer, ElevatedItInstallsPerMachineAndTheUninstallerKeepsTheUsersFile
   // A file of the user's in the folder: the uninstaller removes its own files only.
   std::ofstream(folder / L"notes.txt") << "mine";
   ASSERT_NO_FATAL_FAILURE(uninstall(perMachine));
-  std::vector<fs::path> left;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-    left.push_back(entry.path().filename());
-  EXPECT_EQ(left, std::vector<fs::path>{L"notes.txt"});
+  EXPECT_EQ(filesIn(folder), std::vector<fs::path>{L"notes.txt"});
 }
 
 }  // namespace
