@@ -58,6 +58,7 @@ TCustomForm::TCustomForm() : PixelsPerInch(platform::screenPixelsPerInch()) {}
 
 TCustomForm::~TCustomForm() {
   const bool wasVisible = visible();
+  accessibleNames_.clear();
   destroyOwnWindow();
   if (wasVisible && Application != nullptr) Application->updateApplicationWindowVisibility();
 }
@@ -70,16 +71,29 @@ TControl* TCustomForm::findControl(std::string_view name) const {
 }
 
 int TCustomForm::measureTextHeight(const TFont& font) const {
-  return platform::measureTextHeight(static_cast<HFONT>(fontHandle(font)));
+  const CachedFont& cached = cachedFont(font);
+  const auto& measured = cached.layout.get() != nullptr ? cached.layout : cached.drawing;
+  return platform::measureTextHeight(static_cast<HFONT>(measured.get()));
 }
 
 HFONT TCustomForm::fontHandle(const std::optional<TFont>& font) const {
-  const TFont& wanted = font ? *font : Font;
-  for (const auto& [known, object] : fonts_) {
-    if (known == wanted) return static_cast<HFONT>(object.get());
+  return static_cast<HFONT>(cachedFont(font ? *font : Font).drawing.get());
+}
+
+const TCustomForm::CachedFont& TCustomForm::cachedFont(const TFont& font) const {
+  for (const CachedFont& known : fonts_) {
+    if (known.spec == font) return known;
   }
-  fonts_.emplace_back(wanted, platform::createFont(wanted.height, wanted.name));
-  return static_cast<HFONT>(fonts_.back().second.get());
+  // The font must show every caption drawn with it.
+  std::string texts;
+  for (const auto& control : controls_) {
+    if ((control->font ? *control->font : Font) == font) texts += control->caption;
+  }
+  platform::TextFont chosen = platform::createFontFor(font.height, font.name, texts);
+  CachedFont cached{font, std::move(chosen.font), {}};
+  if (!chosen.asAsked) cached.layout = platform::createFont(font.height, font.name);
+  fonts_.push_back(std::move(cached));
+  return fonts_.back();
 }
 
 void scaleLoadedLayout(TCustomForm& form, int screenPixelsPerInch,
@@ -131,9 +145,28 @@ void TCustomForm::load() {
   platform::setWindowFont(handle(), fontHandle(std::nullopt));
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     controls_[i]->id = firstControlId + static_cast<int>(i);
+    if (!controls_[i]->accessibleName.empty()) createAccessibleLabel(*controls_[i]);
     controls_[i]->createHandle(*this);
   }
   updateScrollBars();
+  if (platform::screenReaderRunning()) nameControlsForScreenReader();
+}
+
+void TCustomForm::createAccessibleLabel(const TControl& control) {
+  platform::WindowParams params;
+  params.className = L"STATIC";
+  params.caption = control.accessibleName;
+  params.style = WS_CHILD | SS_LEFT | SS_NOPREFIX;
+  params.parent = handle();
+  platform::createWindow(params);  // destroyed with the form's window
+}
+
+void TCustomForm::nameControlsForScreenReader() {
+  for (const auto& control : controls_) {
+    if (control->handle != nullptr && !control->accessibleName.empty()) {
+      accessibleNames_.name(control->handle, control->accessibleName);
+    }
+  }
 }
 
 void TCustomForm::updateScrollBars() {
@@ -315,6 +348,12 @@ LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SIZE:
       updateScrollBars();
+      break;
+    case WM_SETTINGCHANGE:
+      // A screen reader that starts now is given the names too.
+      if (wParam == SPI_SETSCREENREADER && platform::screenReaderRunning()) {
+        nameControlsForScreenReader();
+      }
       break;
     case WM_HSCROLL:
       scroll(SB_HORZ, wParam);

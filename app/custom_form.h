@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/window_rules.h"
+#include "platform/win32/accessible_names.h"
 #include "platform/win32/gdi.h"
 #include "platform/win32/window.h"
 
@@ -49,6 +50,10 @@ class TControl {
   Bounds bounds;
   std::optional<TFont> font;  // its own font; none: the window's
   std::string caption;
+  // What a screen reader calls the control (empty: nothing of its own). A hidden label
+  // window with this text precedes the control's window, and where a screen reader runs the
+  // name is also set on the window itself.
+  std::string accessibleName;
 
   // Whether the control's kind fixes its height or width (an edit box's height follows its
   // font), so that scaling keeps it.
@@ -108,6 +113,9 @@ class TCustomForm : public platform::WindowObject {
   // the given font.
   HWND createChildWindow(const TControl& control, const wchar_t* className, DWORD style,
                          DWORD exStyle, HFONT font);
+  // The hidden static text that names the control after it to screen readers: never shown,
+  // no tab stop, not one of the form's controls.
+  void createAccessibleLabel(const TControl& control);
 
   bool visible() const noexcept;
   void show();  // with the show command of its WindowState; placed on the first showing
@@ -138,8 +146,20 @@ class TCustomForm : public platform::WindowObject {
   void updateScrollBars();
   void scroll(int bar, WPARAM request);
 
+  // Names the controls that have accessible names on their windows, for a screen reader.
+  void nameControlsForScreenReader();
+
   std::vector<std::unique_ptr<TControl>> controls_;
-  mutable std::vector<std::pair<std::optional<TFont>, platform::UniqueGdiObject>> fonts_;
+  platform::AccessibleNames accessibleNames_;
+  // The fonts made so far: each drawn with, and measured for the layout's scaling in the
+  // font as asked for (`layout`, where another face stands in for drawing).
+  struct CachedFont {
+    TFont spec;
+    platform::UniqueGdiObject drawing;
+    platform::UniqueGdiObject layout;  // none: the drawing font
+  };
+  const CachedFont& cachedFont(const TFont& font) const;
+  mutable std::vector<CachedFont> fonts_;
   HWND lastFocus_ = nullptr;
   int scroll_[2] = {0, 0};  // horizontal, vertical
   bool placed_ = false;

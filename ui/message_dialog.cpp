@@ -202,8 +202,17 @@ void TMessageForm::loadLayout() {
                 ? (Application != nullptr ? Application->applicationTitle() : std::string())
                 : loadResString(kindCaptions[kind_]);
 
-  // The dialog font is the system's message font; without it the window's default font.
-  if (std::optional<platform::SystemFont> system = platform::messageFont()) {
+  buttonOrder_ = requestedButtons(buttons_);
+  std::vector<std::string> captions;
+  std::string shownTexts = message_;
+  for (TDialogButton b : buttonOrder_) {
+    captions.push_back(loadResString(buttonCaptionIds[b]));
+    shownTexts += captions.back();
+  }
+
+  // The dialog font is the system's message font, in a face that shows the message and the
+  // button captions; without it the window's default font.
+  if (std::optional<platform::SystemFont> system = platform::messageFont(shownTexts)) {
     ownFont_ = std::move(system->font);
     Font = {system->faceName, system->height};
   }
@@ -211,14 +220,12 @@ void TMessageForm::loadLayout() {
       ownFont_.get() != nullptr ? static_cast<HFONT>(ownFont_.get()) : fontHandle(std::nullopt);
 
   const BaseUnits units = measureBaseUnits(dialogFont_);
-  buttonOrder_ = requestedButtons(buttons_);
   std::vector<int> widths;
-  std::vector<std::string> captions;
-  for (TDialogButton b : buttonOrder_) {
-    captions.push_back(loadResString(buttonCaptionIds[b]));
+  for (std::size_t i = 0; i < buttonOrder_.size(); ++i) {
+    const TDialogButton b = buttonOrder_[i];
     if (buttonWidthCache[b] == 0) {
       const RECT extent =
-          platform::measureDrawnText(dialogFont_, captions.back(), DT_SINGLELINE | DT_LEFT);
+          platform::measureDrawnText(dialogFont_, captions[i], DT_SINGLELINE | DT_LEFT);
       buttonWidthCache[b] = extent.right - extent.left + 8;
     }
     widths.push_back(buttonWidthCache[b]);

@@ -19,6 +19,7 @@ struct ControlLayout {
   const char* caption;
   int fontHeight;
   int tabOrder;
+  const char* accessibleName = "";  // the painted label beside a box, for screen readers
 };
 
 constexpr ControlLayout form1Layout[] = {
@@ -34,15 +35,15 @@ constexpr ControlLayout form1Layout[] = {
     {Kind::label, "Label10", {48, 288, 136, 20}, " 配用电机功率：     ", -16, -1},
     {Kind::label, "Label11", {336, 288, 19, 20}, "kw", -16, -1},
     {Kind::label, "Label12", {248, 288, 24, 20}, "至  ", -16, -1},
-    {Kind::edit, "Edit1", {192, 56, 81, 21}, "", 0, 0},
-    {Kind::edit, "Edit2", {192, 96, 81, 21}, "", 0, 1},
-    {Kind::edit, "Edit3", {192, 144, 81, 21}, "", 0, 2},
-    {Kind::edit, "Edit4", {184, 248, 81, 21}, "", 0, 3},
+    {Kind::edit, "Edit1", {192, 56, 81, 21}, "", 0, 0, "泵的流量为："},
+    {Kind::edit, "Edit2", {192, 96, 81, 21}, "", 0, 1, "泵的扬程为："},
+    {Kind::edit, "Edit3", {192, 144, 81, 21}, "", 0, 2, "泵的效率为："},
+    {Kind::edit, "Edit4", {184, 248, 81, 21}, "", 0, 3, "泵的轴功率为："},
     {Kind::button, "Button1", {208, 192, 81, 25}, "OK", -16, 4},
     {Kind::button, "Button2", {48, 192, 137, 25}, "计算另外泵的功率", -16, 5},
     {Kind::button, "Button3", {128, 336, 89, 25}, "退出", -16, 6},
-    {Kind::edit, "Edit5", {184, 288, 57, 21}, "", 0, 7},
-    {Kind::edit, "Edit6", {272, 288, 57, 21}, "", 0, 8},
+    {Kind::edit, "Edit5", {184, 288, 57, 21}, "", 0, 7, "配用电机功率："},
+    {Kind::edit, "Edit6", {272, 288, 57, 21}, "", 0, 8, "至"},
 };
 
 std::unique_ptr<TControl> makeControl(Kind kind) {
@@ -80,6 +81,7 @@ void TForm1::loadLayout() {
     control->caption = entry.caption;
     if (entry.fontHeight != 0) control->font = TFont{"MS Sans Serif", entry.fontHeight};
     control->tabOrder = entry.tabOrder;
+    control->accessibleName = entry.accessibleName;
     controls().push_back(std::move(control));
   }
   auto find = [this]<class Control>(Control*& field, const char* name) {

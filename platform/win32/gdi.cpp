@@ -1,32 +1,88 @@
 #include "platform/win32/gdi.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "core/errors.h"
 #include "platform/win32/os_error.h"
 #include "platform/win32/screen.h"
 #include "platform/win32/text_encoding.h"
 
 namespace pumpcalc::platform {
 
-UniqueGdiObject createFont(int height, std::string_view faceName) {
-  LOGFONTW font{};
-  font.lfHeight = height;
-  font.lfCharSet = DEFAULT_CHARSET;
-  const std::wstring face = toUtf16(faceName);
-  face.copy(font.lfFaceName, LF_FACESIZE - 1);
+namespace {
+
+UniqueGdiObject createIndirect(const LOGFONTW& font) {
   HFONT handle = CreateFontIndirectW(&font);
   if (handle == nullptr) raiseLastOSError();
   return UniqueGdiObject(handle);
 }
 
-std::optional<SystemFont> messageFont() {
+bool hasEveryGlyph(HGDIOBJ font, const std::wstring& text) {
+  ScreenDC screen;
+  SelectedObject selected(screen.get(), font);
+  std::vector<WORD> glyphs(text.size());
+  if (GetGlyphIndicesW(screen.get(), text.c_str(), static_cast<int>(text.size()), glyphs.data(),
+                       GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR) {
+    return false;
+  }
+  return std::find(glyphs.begin(), glyphs.end(), WORD{0xFFFF}) == glyphs.end();
+}
+
+// Faces that carry the Chinese glyphs on Windows and, under Wine, WenQuanYi.
+constexpr const wchar_t* chineseFaces[] = {L"SimSun", L"NSimSun", L"Microsoft YaHei", L"SimHei",
+                                           L"WenQuanYi Micro Hei"};
+
+TextFont chooseFontFor(const LOGFONTW& wanted, std::string_view text) {
+  UniqueGdiObject asked = createIndirect(wanted);
+  if (GetACP() == 936 || text.empty()) return {std::move(asked), true};
+  const std::wstring wide = toUtf16(text);
+  if (hasEveryGlyph(asked.get(), wide)) return {std::move(asked), true};
+  LOGFONTW chinese = wanted;
+  chinese.lfCharSet = GB2312_CHARSET;
+  UniqueGdiObject sameFace = createIndirect(chinese);
+  if (hasEveryGlyph(sameFace.get(), wide)) return {std::move(sameFace), false};
+  for (const wchar_t* face : chineseFaces) {
+    std::wstring_view(face).copy(chinese.lfFaceName, LF_FACESIZE - 1);
+    chinese.lfFaceName[std::wstring_view(face).size()] = L'\0';
+    UniqueGdiObject other = createIndirect(chinese);
+    if (hasEveryGlyph(other.get(), wide)) return {std::move(other), false};
+  }
+  return {std::move(asked), true};
+}
+
+LOGFONTW logicalFont(int height, std::string_view faceName) {
+  LOGFONTW font{};
+  font.lfHeight = height;
+  font.lfCharSet = DEFAULT_CHARSET;
+  const std::wstring face = toUtf16(faceName);
+  face.copy(font.lfFaceName, LF_FACESIZE - 1);
+  return font;
+}
+
+}  // namespace
+
+UniqueGdiObject createFont(int height, std::string_view faceName) {
+  return createIndirect(logicalFont(height, faceName));
+}
+
+TextFont createFontFor(int height, std::string_view faceName, std::string_view text) {
+  return chooseFontFor(logicalFont(height, faceName), text);
+}
+
+std::optional<SystemFont> messageFont(std::string_view text) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
     return std::nullopt;
   }
-  HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
-  if (font == nullptr) return std::nullopt;
-  return SystemFont{UniqueGdiObject(font), toUtf8(metrics.lfMessageFont.lfFaceName),
-                    metrics.lfMessageFont.lfHeight};
+  try {
+    TextFont chosen = chooseFontFor(metrics.lfMessageFont, text);
+    return SystemFont{std::move(chosen.font), toUtf8(metrics.lfMessageFont.lfFaceName),
+                      metrics.lfMessageFont.lfHeight};
+  } catch (const Exception&) {
+    return std::nullopt;  // no font: the caller's default stands in
+  }
 }
 
 SIZE measureText(HFONT font, std::string_view text) {

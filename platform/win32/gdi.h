@@ -56,14 +56,24 @@ class PaintScope {
 // A font by logical height and face name (the default character set); raises on failure.
 UniqueGdiObject createFont(int height, std::string_view faceName);
 
-// The system's message font, with its face name and logical height; none when the system
-// does not give it.
+// A font to draw `text` with. Where the ANSI code page is 936 (Chinese) it is the font as
+// asked for, in the default character set; on any other system, where that face lacks a
+// glyph of the text, the same face and height in the GB2312 character set, and failing
+// that a face with Chinese glyphs (SimSun, Microsoft YaHei, ...). Raises on failure.
+struct TextFont {
+  UniqueGdiObject font;
+  bool asAsked = true;  // no other face or character set stands in
+};
+TextFont createFontFor(int height, std::string_view faceName, std::string_view text);
+
+// The system's message font, with its face name and logical height, chosen for `text` as
+// createFontFor does; none when the system does not give it.
 struct SystemFont {
   UniqueGdiObject font;
   std::string faceName;
   int height = 0;
 };
-std::optional<SystemFont> messageFont();
+std::optional<SystemFont> messageFont(std::string_view text = {});
 
 // The height in pixels of the text "0" in a font on the screen.
 int measureTextHeight(HFONT font);
