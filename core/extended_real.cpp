@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "core/float_unit.h"
+#include "core/nearest_even.h"
 #include "core/x87_rules.h"
 
 namespace pumpcalc {
@@ -62,19 +63,6 @@ constexpr Format binary64Format{53, -1022, 1023, true};
 // 2^63, so that everything smaller is shifted down to integer precision. Its tiny results are
 // ordinary small integers, not underflows.
 constexpr Format integerFormat{64, 63, extendedExponentBias, false};
-
-// x ÷ 2^dropped rounded to the nearest integer, ties to even, for 1 <= dropped < the width of
-// U; `inexact` tells whether a nonzero bit was dropped. The quotient is below 2^(width -
-// dropped) + 1, so it fits U even when it rounds up past a power of two. Every rounding of
-// the arithmetic is this one.
-template <class U>
-constexpr U shiftRightRoundingToNearestEven(U x, int dropped, bool& inexact) noexcept {
-  const U kept = x >> dropped;
-  const U rest = x & ((U{1} << dropped) - 1);
-  const U half = U{1} << (dropped - 1);
-  inexact = rest != 0;
-  return kept + ((rest > half || (rest == half && (kept & 1) != 0)) ? 1 : 0);
-}
 
 // A rounded result: top `precision` bits of sig, exponent exp. sig's bit 127 is set for a
 // normal result; clear for a denormal (then exp is the format's minExp), 0 for a zero.
