@@ -82,7 +82,7 @@ HFONT TCustomForm::fontHandle(const std::optional<TFont>& font) const {
 
 const TCustomForm::CachedFont& TCustomForm::cachedFont(const TFont& font) const {
   for (const CachedFont& known : fonts_) {
-    if (known.spec == font) return known;
+    if (known.requested == font) return known;
   }
   // The font must show every caption drawn with it.
   std::string texts;

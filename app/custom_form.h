@@ -154,7 +154,7 @@ class TCustomForm : public platform::WindowObject {
   // The fonts made so far: each drawn with, and measured for the layout's scaling in the
   // font as asked for (`layout`, where another face stands in for drawing).
   struct CachedFont {
-    TFont spec;
+    TFont requested;
     platform::UniqueGdiObject drawing;
     platform::UniqueGdiObject layout;  // none: the drawing font
   };

@@ -14,10 +14,10 @@ namespace pumpcalc::cli {
 
 struct BatchSettings {
   TableDialect dialect;
-  bool header = false;                    // the first record names the columns
-  std::optional<ColumnSpec> columns;      // default: the first three
-  const MotorRatings* ratings = nullptr;  // add the motor rating from these
-  unsigned threads = 1;                   // computing threads for inputs larger than one chunk
+  bool header = false;                     // the first record names the columns
+  std::optional<ColumnSelection> columns;  // default: the first three
+  const MotorRatings* ratings = nullptr;   // add the motor rating from these
+  unsigned threads = 1;                    // computing threads for inputs larger than one chunk
   std::size_t chunkBytes = std::size_t{1} << 18;
 };
 

@@ -150,9 +150,9 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
       }
       options.format = value == "csv" ? TableFormat::csv : TableFormat::tsv;
     } else if (arg == "--columns") {
-      auto spec = parseColumnSpec(value);
-      if (auto* message = std::get_if<std::string>(&spec)) return UsageError{*message};
-      options.columns = std::get<ColumnSpec>(spec);
+      auto selection = parseColumnSelection(value);
+      if (auto* message = std::get_if<std::string>(&selection)) return UsageError{*message};
+      options.columns = std::get<ColumnSelection>(selection);
     } else if (arg == "--motor-ratings") {
       options.motorRating = true;
       options.motorRatingsFile = std::string(value);

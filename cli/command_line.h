@@ -25,7 +25,7 @@ struct Options {
   TableFormat format = TableFormat::tsv;
   std::optional<char> fieldSeparator;
   bool header = false;
-  std::optional<ColumnSpec> columns;
+  std::optional<ColumnSelection> columns;
   std::optional<std::string> inputFile, outputFile;
   std::optional<unsigned> threads;
 };

@@ -6,15 +6,15 @@
 
 namespace pumpcalc::cli {
 
-std::variant<ColumnSpec, std::string> parseColumnSpec(std::string_view text) {
+std::variant<ColumnSelection, std::string> parseColumnSelection(std::string_view text) {
   const TableDialect csv{TableFormat::csv, ','};
-  ColumnSpec spec;
+  ColumnSelection selection;
   std::size_t count = 0;
   std::string scratch;
   bool badNumber = false;
   const RecordCheck check = forEachField(text, csv, [&](std::size_t, const FieldSpan& field) {
-    if (count++ >= spec.size()) return;
-    ColumnChoice& choice = spec[count - 1];
+    if (count++ >= selection.size()) return;
+    ColumnChoice& choice = selection[count - 1];
     const std::string_view item = fieldText(text, field, scratch);
     const bool digits = !item.empty() && std::all_of(item.begin(), item.end(),
                                                      [](char c) { return c >= '0' && c <= '9'; });
@@ -27,23 +27,23 @@ std::variant<ColumnSpec, std::string> parseColumnSpec(std::string_view text) {
   });
   const std::string given = "--columns '" + std::string(text) + "'";
   if (check.problem != RecordProblem::none) return given + ": " + problemText(check);
-  if (count != spec.size()) {
+  if (count != selection.size()) {
     return given + " names " + std::to_string(count) + " columns, not 3 (flow, head, efficiency)";
   }
   if (badNumber) return given + ": columns are numbered from 1 to 999999999";
-  for (const ColumnChoice& choice : spec) {
+  for (const ColumnChoice& choice : selection) {
     if (choice.number == 0 && choice.name.empty()) return given + ": an empty column";
   }
-  return spec;
+  return selection;
 }
 
-bool namesColumns(const ColumnSpec& spec) {
-  return std::any_of(spec.begin(), spec.end(),
+bool namesColumns(const ColumnSelection& selection) {
+  return std::any_of(selection.begin(), selection.end(),
                      [](const ColumnChoice& choice) { return choice.number == 0; });
 }
 
 std::variant<RowLayout, std::string> makeRowLayout(
-    const TableDialect& dialect, const std::optional<ColumnSpec>& spec,
+    const TableDialect& dialect, const std::optional<ColumnSelection>& selection,
     const std::optional<std::vector<std::string>>& headerNames, const MotorRatings* ratings,
     char decimalSeparator) {
   RowLayout layout;
@@ -54,9 +54,9 @@ std::variant<RowLayout, std::string> makeRowLayout(
                          decimalSeparator == '\r' || decimalSeparator == '\n');
   const std::string separated = separatorName(dialect.separator);
 
-  if (spec) {
-    for (std::size_t i = 0; i < spec->size(); ++i) {
-      const ColumnChoice& choice = (*spec)[i];
+  if (selection) {
+    for (std::size_t i = 0; i < selection->size(); ++i) {
+      const ColumnChoice& choice = (*selection)[i];
       if (choice.number != 0) {
         if (headerNames && choice.number > headerNames->size()) {
           return "the header has " + std::to_string(headerNames->size()) + " columns, not " +
@@ -79,7 +79,7 @@ std::variant<RowLayout, std::string> makeRowLayout(
     layout.width = headerNames->size();
     layout.widthMessage = "expected " + std::to_string(layout.width) + " " + separated +
                           " fields as in the header, found ";
-  } else if (spec) {
+  } else if (selection) {
     layout.width = *std::max_element(layout.columns.begin(), layout.columns.end()) + 1;
     layout.widthIsMinimum = true;
     layout.widthMessage = "expected at least " + std::to_string(layout.width) + " " + separated +

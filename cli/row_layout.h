@@ -21,14 +21,14 @@ struct ColumnChoice {
 };
 
 // The flow, head and efficiency columns as --columns names them.
-using ColumnSpec = std::array<ColumnChoice, 3>;
+using ColumnSelection = std::array<ColumnChoice, 3>;
 
 // "2,3,5", "flow,head,eff", or a mix; read as one CSV record, so that a quoted item is
 // always a name ("\"12\"" is the column named 12) and a name may hold a comma. Returns the
-// spec, or a message saying what is wrong.
-std::variant<ColumnSpec, std::string> parseColumnSpec(std::string_view text);
+// selection, or a message saying what is wrong.
+std::variant<ColumnSelection, std::string> parseColumnSelection(std::string_view text);
 
-bool namesColumns(const ColumnSpec& spec);
+bool namesColumns(const ColumnSelection& selection);
 
 struct RowLayout {
   TableDialect dialect;
@@ -44,7 +44,7 @@ struct RowLayout {
 // many fields as it; without one, exactly three, or with --columns at least as many as its
 // highest column. Returns the layout, or a message when a column is not there.
 std::variant<RowLayout, std::string> makeRowLayout(
-    const TableDialect& dialect, const std::optional<ColumnSpec>& spec,
+    const TableDialect& dialect, const std::optional<ColumnSelection>& selection,
     const std::optional<std::vector<std::string>>& headerNames, const MotorRatings* ratings,
     char decimalSeparator);
 

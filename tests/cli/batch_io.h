@@ -56,8 +56,8 @@ inline BatchSettings csv(char separator = ',') {
   return settings;
 }
 
-inline ColumnSpec columns(std::string_view text) {
-  return std::get<ColumnSpec>(parseColumnSpec(text));
+inline ColumnSelection columns(std::string_view text) {
+  return std::get<ColumnSelection>(parseColumnSelection(text));
 }
 
 }  // namespace pumpcalc::cli::test
