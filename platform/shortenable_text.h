@@ -16,9 +16,4 @@ struct ShortenableText {
   std::string wholeText() const { return keeping(whole); }
 };
 
-// A text that is never shortened.
-inline ShortenableText unshortened(std::string text) {
-  return {[text = std::move(text)](std::size_t) { return text; }, 0};
-}
-
 }  // namespace pumpcalc::platform

@@ -6,6 +6,7 @@
 
 #include "core/error_texts.h"
 #include "platform/module_lookup.h"
+#include "platform/win32/message_box.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/win32.h"
 
@@ -23,8 +24,7 @@ std::string programStringResource(int id) {
 
 // The runtime-error box: caption "Error", an OK button, no icon, no owner.
 void runtimeErrorBox(int number, std::uintptr_t address) {
-  const std::wstring text = toUtf16(runtimeErrorText(number, address));
-  MessageBoxW(nullptr, text.c_str(), L"Error", MB_OK);
+  messageBox(nullptr, runtimeErrorText(number, address), "Error", MB_OK);
   std::exit(number);
 }
 
