@@ -20,19 +20,26 @@ namespace {
 using Step = std::function<void(HWND dialog)>;
 
 // Steps run one at a time by a timer, which fires only when every posted message has been
-// handled; when they are done the run ends with this result, so that a dialog that stays
-// open shows as a failure instead of a hang.
+// handled, the first once the dialog is active (under load Wine activates a window a while
+// after it shows); when they are done the run ends with this result, so that a dialog that
+// stays open shows as a failure instead of a hang.
 constexpr TModalResult stillOpen = 99;
+constexpr int ticksToActivate = 300;  // 3 s
 
 struct Script {
   std::vector<Step> steps;
   std::size_t next = 0;
+  int waited = 0;
 };
 Script* activeScript = nullptr;
 
 void CALLBACK runNextStep(HWND, UINT, UINT_PTR, DWORD) {
   // The test's dialog: the only one that exists.
   HWND dialog = FindWindowW(L"TMessageForm", nullptr);
+  if (activeScript->next == 0 && GetActiveWindow() != dialog &&
+      ++activeScript->waited < ticksToActivate) {
+    return;
+  }
   if (activeScript->next < activeScript->steps.size()) {
     activeScript->steps[activeScript->next++](dialog);
   } else if (TCustomForm* form = TCustomForm::fromHandle(dialog)) {
