@@ -3,25 +3,18 @@
 #include <optional>
 
 #include "core/string_table.h"
+#include "core/utf8.h"
 
 namespace pumpcalc {
 namespace {
 
 constexpr std::string_view ellipsis = "…";
 
-bool startsCharacter(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }
-
-std::size_t characterCount(std::string_view text) {
-  std::size_t count = 0;
-  for (char byte : text) count += startsCharacter(byte) ? 1 : 0;
-  return count;
-}
-
 // The byte offset at which the character numbered `index` starts (the size for the end).
 std::size_t offsetOfCharacter(std::string_view text, std::size_t index) {
   std::size_t seen = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (startsCharacter(text[i]) && seen++ == index) return i;
+    if (startsUtf8Character(text[i]) && seen++ == index) return i;
   }
   return text.size();
 }
@@ -46,7 +39,7 @@ std::optional<Span> echoedInput(std::string_view message) {
 }  // namespace
 
 std::string cutInTheMiddle(std::string_view text, std::size_t keep) {
-  const std::size_t count = characterCount(text);
+  const std::size_t count = utf8CharacterCount(text);
   if (count <= 2 * keep) return std::string(text);
   std::string cut(text.substr(0, offsetOfCharacter(text, keep)));
   cut += ellipsis;
@@ -57,7 +50,7 @@ std::string cutInTheMiddle(std::string_view text, std::size_t keep) {
 std::string wholeCharactersWithin(std::string text, std::size_t maxBytes) {
   if (text.size() <= maxBytes) return text;
   std::size_t end = maxBytes;
-  while (end > 0 && !startsCharacter(text[end])) --end;
+  while (end > 0 && !startsUtf8Character(text[end])) --end;
   text.resize(end);
   return text;
 }
@@ -65,7 +58,7 @@ std::string wholeCharactersWithin(std::string text, std::size_t maxBytes) {
 platform::ShortenableText shortenableMessage(
     std::string message, std::function<std::string(const std::string& message)> compose) {
   const Span cuttable = echoedInput(message).value_or(Span{0, message.size()});
-  const std::size_t whole = (characterCount(std::string_view(message).substr(
+  const std::size_t whole = (utf8CharacterCount(std::string_view(message).substr(
                                  cuttable.begin, cuttable.end - cuttable.begin)) +
                              1) /
                             2;

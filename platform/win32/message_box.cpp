@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "core/utf8.h"
 #include "platform/win32/gdi.h"
+#include "platform/win32/screen.h"
 #include "platform/win32/text_encoding.h"
 
 namespace pumpcalc::platform {
@@ -27,13 +29,6 @@ thread_local Attempt* currentAttempt = nullptr;
 bool isMessageBox(HWND window) {
   wchar_t name[8] = {};
   return GetClassNameW(window, name, 8) > 0 && std::wstring_view(name) == L"#32770";
-}
-
-RECT workAreaOf(HWND window) {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
-  return info.rcWork;
 }
 
 // Sees the attempt's message box once it has laid itself out (WM_INITDIALOG has returned)
@@ -89,12 +84,6 @@ int attemptBox(Attempt& attempt, HWND owner, const std::wstring& text, const std
   return answer;
 }
 
-std::size_t characterCount(std::string_view utf8) {
-  return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
 // More characters than this cannot fit any box on the work area, however narrow they are
 // (at least a pixel each) and however the box wraps them.
 std::size_t mostCharactersShown(HWND owner) {
@@ -122,7 +111,7 @@ int messageBoxWithin(HWND owner, const ShortenableText& text, std::string_view c
     return MessageBoxW(owner, toUtf16(whole).c_str(), wideCaption.c_str(), flags);
 
   const std::size_t limit = mostCharactersShown(owner);
-  if (characterCount(whole) <= limit) {
+  if (utf8CharacterCount(whole) <= limit) {
     Attempt attempt{Attempt::showIfFits};
     const int answer = attemptBox(attempt, owner, toUtf16(whole), wideCaption, flags);
     if (!attempt.seen || attempt.fits) return answer;

@@ -16,7 +16,6 @@ int messageBox(HWND owner, std::string_view text, std::string_view caption, UINT
 // when the box that the system lays out for it fits there, and otherwise the least
 // shortened text whose box fits. Each candidate is laid out by the system itself and
 // dismissed before it shows, so what fits is what this system draws.
-int messageBoxWithin(HWND owner, const ShortenableText& text, std::string_view caption,
-                     UINT flags);
+int messageBoxWithin(HWND owner, const ShortenableText& text, std::string_view caption, UINT flags);
 
 }  // namespace pumpcalc::platform

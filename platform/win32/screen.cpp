@@ -25,11 +25,19 @@ HMONITOR monitorOf(HWND window) noexcept {
   return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
 }
 
-RECT monitorBoundsOf(HWND window) noexcept {
+namespace {
+
+MONITORINFO monitorInfoOf(HWND window) noexcept {
   MONITORINFO info{};
   info.cbSize = sizeof info;
   GetMonitorInfoW(monitorOf(window), &info);
-  return info.rcMonitor;
+  return info;
 }
+
+}  // namespace
+
+RECT monitorBoundsOf(HWND window) noexcept { return monitorInfoOf(window).rcMonitor; }
+
+RECT workAreaOf(HWND window) noexcept { return monitorInfoOf(window).rcWork; }
 
 }  // namespace pumpcalc::platform

@@ -16,8 +16,9 @@ int screenWidth() noexcept;
 int screenHeight() noexcept;
 int screenPixelsPerInch() noexcept;
 
-// The monitor nearest to a window, and its full bounds.
+// The monitor nearest to a window, its full bounds, and its work area (without the taskbar).
 HMONITOR monitorOf(HWND window) noexcept;
 RECT monitorBoundsOf(HWND window) noexcept;
+RECT workAreaOf(HWND window) noexcept;
 
 }  // namespace pumpcalc::platform

@@ -115,19 +115,13 @@ TEST(Calculator, ErrorsAreShownAndNoResultBoxChanges) {
   EXPECT_EQ(calculator.text(4), "17.020697167756");
 }
 
-bool contains(const RECT& outer, const RECT& inner) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-
 // The text that the user pasted comes back in the error box, whole where it fits and else
 // cut in its middle; either way the box lies on the screen and its OK button answers a
 // click. The boxes get their texts in one go (WM_SETTEXT): typing 100,000 characters into
 // an edit box under Wine would take minutes.
 TEST(Calculator, AnErrorBoxFitsOnTheScreenHoweverLongTheTextThatCausedIt) {
   Calculator calculator;
-  RECT workArea{};
-  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0));
+  const RECT screen = workArea();
   struct Shape {
     const char* name;
     std::function<std::wstring(std::size_t)> make;  // a text of that many characters
@@ -167,9 +161,9 @@ TEST(Calculator, AnErrorBoxFitsOnTheScreenHoweverLongTheTextThatCausedIt) {
       clickButton(calculator.okButton());
       const MessageBoxSeen box = waitForMessageBox(calculator.program(), slowTimeout);
       ASSERT_NE(box.handle, nullptr);
-      EXPECT_TRUE(contains(workArea, windowRect(box.handle)));
+      EXPECT_TRUE(contains(screen, windowRect(box.handle)));
       HWND ok = dialogItem(box.handle, IDOK);
-      EXPECT_TRUE(contains(workArea, windowRect(ok)));
+      EXPECT_TRUE(contains(screen, windowRect(ok)));
       const std::string whole = "'" + input + suffix;
       if (box.text != whole) {
         // Cut in the middle of the input: its first and last characters stay, and so does

@@ -402,6 +402,17 @@ POINT centreOf(const RECT& rect) {
   return POINT{rect.left + (rect.right - rect.left) / 2, rect.top + (rect.bottom - rect.top) / 2};
 }
 
+bool contains(const RECT& outer, const RECT& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+RECT workArea() {
+  RECT area{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) fail("SystemParametersInfoW");
+  return area;
+}
+
 bool isWindow(HWND window) { return IsWindow(window) != FALSE; }
 bool isVisible(HWND window) { return IsWindowVisible(window) != FALSE; }
 bool isEnabled(HWND window) { return IsWindowEnabled(window) != FALSE; }

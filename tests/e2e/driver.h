@@ -152,6 +152,10 @@ std::wstring className(HWND window);
 RECT windowRect(HWND window);
 RECT clientRectOnScreen(HWND window);
 POINT centreOf(const RECT& rect);
+// Whether `inner` lies wholly within `outer`.
+bool contains(const RECT& outer, const RECT& inner);
+// The work area of the primary monitor (the screen without the taskbar).
+RECT workArea();
 bool isWindow(HWND window);
 bool isVisible(HWND window);
 bool isEnabled(HWND window);

@@ -206,17 +206,13 @@ TEST(ErrorReporting, AnErrorOutsideEveryNetShowsTheLastResortBoxAndEndsWithOne) 
       {L"failing-window-long", "Exception EConvertError in module fault_probe.exe at 00000000.",
        "xxxxxxxxxx' is not a valid floating point value."},
   };
-  RECT workArea{};
-  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0));
+  const RECT screen = workArea();
   for (const LastResortCase& c : cases) {
     LaunchedProgram probe = startProbe(c.mode);
     const MessageBoxSeen box = waitForMessageBox(probe, timeout);
     ASSERT_NE(box.handle, nullptr) << narrow(c.mode);
     EXPECT_EQ(box.caption, "Application Error");
-    const RECT shown = windowRect(box.handle);
-    EXPECT_TRUE(shown.left >= workArea.left && shown.top >= workArea.top &&
-                shown.right <= workArea.right && shown.bottom <= workArea.bottom)
-        << narrow(c.mode);
+    EXPECT_TRUE(contains(screen, windowRect(box.handle))) << narrow(c.mode);
     EXPECT_EQ(box.text.rfind(c.firstLineStart, 0), 0u) << box.text;
     // The second line ends with the message and its period.
     const std::size_t lineBreak = box.text.find("\r\n");

@@ -1,0 +1,20 @@
+// Counting characters in UTF-8 text, where a character is one encoded sequence.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace pumpcalc {
+
+// Whether the byte begins a character (is not a continuation byte 10xxxxxx).
+constexpr bool startsUtf8Character(char byte) noexcept {
+  return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
+
+constexpr std::size_t utf8CharacterCount(std::string_view text) noexcept {
+  std::size_t count = 0;
+  for (char byte : text) count += startsUtf8Character(byte) ? 1 : 0;
+  return count;
+}
+
+}  // namespace pumpcalc
