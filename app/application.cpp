@@ -3,8 +3,6 @@
 #include "app/error_reporting.h"
 #include "platform/locale.h"
 #include "platform/module_lookup.h"
-#include "platform/win32/gdi.h"
-#include "platform/win32/message_loop.h"
 #include "platform/win32/modal_scope.h"
 #include "platform/win32/screen.h"
 
@@ -22,8 +20,8 @@ constexpr DWORD applicationWindowStyle =
     WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 HICON loadApplicationIcon() {
-  if (HICON icon = platform::programIcon(L"MAINICON")) return icon;
-  return platform::systemIcon(IDI_APPLICATION);
+  if (HICON icon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")) return icon;
+  return LoadIconW(nullptr, IDI_APPLICATION);
 }
 
 // The regional settings may have changed: the next conversion uses them.
@@ -40,15 +38,19 @@ TApplication::TApplication() : startupShowCommand(platform::startupShowCommand()
   params.className = L"TApplication";
   params.caption = deriveApplicationTitle(platform::programFileName());
   params.style = applicationWindowStyle;
-  params.left = platform::screenWidth() / 2;
-  params.top = platform::screenHeight() / 2;
+  params.left = GetSystemMetrics(SM_CXSCREEN) / 2;
+  params.top = GetSystemMetrics(SM_CYSCREEN) / 2;
   createOwnWindow(params);
 
-  platform::setWindowIcon(applicationWindow(), loadApplicationIcon());
+  // The icon of the taskbar button and of the class.
+  const HICON icon = loadApplicationIcon();
+  SendMessageW(applicationWindow(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SetClassLongPtrW(applicationWindow(), GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
   // The taskbar button's menu offers Restore, Minimize and Close only.
-  platform::removeSystemMenuCommands(applicationWindow(), {SC_MAXIMIZE, SC_SIZE, SC_MOVE});
+  const HMENU menu = GetSystemMenu(applicationWindow(), FALSE);
+  for (UINT command : {SC_MAXIMIZE, SC_SIZE, SC_MOVE}) DeleteMenu(menu, command, MF_BYCOMMAND);
 
-  taskbarCreatedMessage_ = platform::registeredMessage(L"TaskbarCreated");
+  taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
 }
 
 TApplication::~TApplication() { shutDown(); }
@@ -85,7 +87,7 @@ void TApplication::runEventLoop() {
 
 void TApplication::handleNextMessage() {
   MSG message;
-  if (platform::takeMessage(message)) {
+  if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       stopRequested = true;
     } else {
@@ -95,38 +97,40 @@ void TApplication::handleNextMessage() {
   }
   // Idle: nothing of the program's own waits for it; then block until a message comes.
   runInErrorNet([] {});
-  platform::waitForMessage();
+  WaitMessage();
 }
 
 void TApplication::dispatch(MSG& message) {
-  if (platform::isKeyboardMessage(message.message) && message.hwnd != nullptr) {
+  if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST && message.hwnd != nullptr) {
     // The program's window that holds the receiving window may take the key as a control
     // key (focus movement, default and cancel buttons, accelerators).
-    TCustomForm* form = TCustomForm::fromHandle(platform::rootWindow(message.hwnd));
+    TCustomForm* form = TCustomForm::fromHandle(GetAncestor(message.hwnd, GA_ROOT));
     if (form != nullptr && form->handleControlKey(message)) return;
   }
-  platform::dispatchMessage(message);
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
 }
 
-void TApplication::requestTermination() { platform::postQuitMessage(0); }
+void TApplication::requestTermination() { PostQuitMessage(0); }
 
-bool TApplication::minimized() const noexcept { return platform::isMinimized(applicationWindow()); }
+bool TApplication::minimized() const noexcept { return IsIconic(applicationWindow()); }
 
 void TApplication::minimizeApplication() {
   if (minimized()) return;
   HWND app = applicationWindow();
-  focusBeforeMinimize_ = platform::focusedWindow();
+  focusBeforeMinimize_ = GetFocus();
   HWND main = mainWindow != nullptr ? mainWindow->handle() : nullptr;
-  if (main != nullptr && platform::isVisible(main) && platform::isEnabled(main)) {
+  if (main != nullptr && IsWindowVisible(main) && IsWindowEnabled(main)) {
     // Start the minimise animation from the main window: the application window takes its
     // place with no height, is shown and minimised; the owned windows go with it.
-    RECT bounds = platform::windowBounds(main);
-    bounds.bottom = bounds.top;
-    platform::setWindowBounds(app, bounds, true);
-    platform::activateWindow(app);
+    RECT bounds{};
+    GetWindowRect(main, &bounds);
+    SetWindowPos(app, nullptr, bounds.left, bounds.top, bounds.right - bounds.left, 0,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    SetActiveWindow(app);
     defaultProcessing(WM_SYSCOMMAND, SC_MINIMIZE, 0);
   } else {
-    platform::showWindow(app, SW_SHOWMINNOACTIVE);
+    ShowWindow(app, SW_SHOWMINNOACTIVE);
   }
 }
 
@@ -135,35 +139,38 @@ void TApplication::restoreApplication() {
   HWND app = applicationWindow();
   defaultProcessing(WM_SYSCOMMAND, SC_RESTORE, 0);
   // Back to its place at the screen's centre, with no size.
-  const int left = platform::screenWidth() / 2, top = platform::screenHeight() / 2;
-  platform::setWindowBounds(app, {left, top, left, top});
+  SetWindowPos(app, nullptr, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2,
+               0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
   if (mainWindow != nullptr && !mainWindowShown_) {
     // Started minimised and never shown: now it is shown in its normal state.
     mainWindow->WindowState = wsNormal;
     mainWindow->show();
     mainWindowShown_ = true;
-    platform::activateWindow(mainWindow->handle());
+    SetActiveWindow(mainWindow->handle());
   }
-  if (platform::isWindow(focusBeforeMinimize_)) platform::focusWindow(focusBeforeMinimize_);
+  if (IsWindow(focusBeforeMinimize_)) SetFocus(focusBeforeMinimize_);
 }
 
 void TApplication::updateApplicationWindowVisibility() {
   bool anyVisible = false;
   for (const auto& form : forms_) anyVisible = anyVisible || form->visible();
   HWND app = applicationWindow();
-  if (anyVisible == platform::isVisible(app)) return;
-  platform::setVisibleQuietly(app, anyVisible);
+  if (anyVisible == (IsWindowVisible(app) != FALSE)) return;
+  // Shown or hidden without activating it or changing its place.
+  SetWindowPos(app, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                   (anyVisible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
 void TApplication::shutDown() {
-  if (HWND app = applicationWindow()) platform::showOwnedWindows(app, false);
+  if (HWND app = applicationWindow()) ShowOwnedPopups(app, FALSE);
   while (!forms_.empty()) forms_.pop_back();  // the last created first
   mainWindow = nullptr;
 }
 
 void TApplication::handFocusToTopWindow() {
-  if (minimized() || platform::focusedWindow() != applicationWindow()) return;
-  if (HWND top = platform::firstThreadWindow(applicationWindow())) platform::focusWindow(top);
+  if (minimized() || GetFocus() != applicationWindow()) return;
+  if (HWND top = platform::firstThreadWindow(applicationWindow())) SetFocus(top);
 }
 
 LRESULT TApplication::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -196,7 +203,7 @@ LRESULT TApplication::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       if (wParam != FALSE) stopRequested = true;
       return 0;
     case WM_SETFOCUS:
-      platform::postMessage(applicationWindow(), handFocusMessage);
+      PostMessageW(applicationWindow(), handFocusMessage, 0, 0);
       return 0;
     case handFocusMessage:
       handFocusToTopWindow();

@@ -5,7 +5,6 @@
 #include "app/application.h"
 #include "app/error_reporting.h"
 #include "core/errors.h"
-#include "platform/win32/message_loop.h"
 #include "platform/win32/modal_scope.h"
 #include "platform/win32/screen.h"
 
@@ -125,8 +124,8 @@ void TCustomForm::load() {
   scaleLoadedLayout(*this, platform::screenPixelsPerInch(),
                     [this](const TFont& font) { return measureTextHeight(font); });
 
-  registerClass(className(), CS_DBLCLKS, nullptr, platform::arrowCursor(),
-                platform::systemColourBrush(COLOR_BTNFACE));
+  registerClass(className(), CS_DBLCLKS, nullptr, LoadCursorW(nullptr, IDC_ARROW),
+                reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
   platform::WindowParams params;
   params.className = className();
   params.caption = Caption;
@@ -140,9 +139,12 @@ void TCustomForm::load() {
   createOwnWindow(params);
   if (BorderStyle == bsDialog) {
     // A dialog frame: no resizing, and only Move and Close on its system menu.
-    platform::removeSystemMenuCommands(handle(), {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE});
+    const HMENU menu = GetSystemMenu(handle(), FALSE);
+    for (UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) {
+      DeleteMenu(menu, command, MF_BYCOMMAND);
+    }
   }
-  platform::setWindowFont(handle(), fontHandle(std::nullopt));
+  SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle(std::nullopt)), FALSE);
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     controls_[i]->id = firstControlId + static_cast<int>(i);
     if (!controls_[i]->accessibleName.empty()) createAccessibleLabel(*controls_[i]);
@@ -177,23 +179,27 @@ void TCustomForm::updateScrollBars() {
     right = std::max(right, control->bounds.left + control->bounds.width);
     bottom = std::max(bottom, control->bounds.top + control->bounds.height);
   }
-  const SIZE client = platform::clientSize(handle());
+  RECT client{};
+  GetClientRect(handle(), &client);
   const int extent[2] = {right, bottom};
-  const int page[2] = {client.cx, client.cy};
+  const int page[2] = {client.right, client.bottom};
   for (int bar : {SB_HORZ, SB_VERT}) {
-    platform::ScrollBarState state;
-    state.maximum = extent[bar] > page[bar] ? extent[bar] - 1 : 0;
-    state.page = extent[bar] > page[bar] ? static_cast<UINT>(page[bar]) : 0;
-    state.position = std::min(scroll_[bar], std::max(0, extent[bar] - page[bar]));
-    if (state.position != scroll_[bar]) {
-      scroll(bar, MAKEWPARAM(SB_THUMBPOSITION, state.position));
-    }
-    platform::setScrollBar(handle(), bar, state);
+    SCROLLINFO state{};
+    state.cbSize = sizeof state;
+    state.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    state.nMax = extent[bar] > page[bar] ? extent[bar] - 1 : 0;
+    state.nPage = extent[bar] > page[bar] ? static_cast<UINT>(page[bar]) : 0;
+    state.nPos = std::min(scroll_[bar], std::max(0, extent[bar] - page[bar]));
+    if (state.nPos != scroll_[bar]) scroll(bar, MAKEWPARAM(SB_THUMBPOSITION, state.nPos));
+    SetScrollInfo(handle(), bar, &state, TRUE);
   }
 }
 
 void TCustomForm::scroll(int bar, WPARAM request) {
-  const platform::ScrollBarState info = platform::scrollBar(handle(), bar);
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  GetScrollInfo(handle(), bar, &info);
   int position = scroll_[bar];
   switch (LOWORD(request)) {
     case SB_LINEUP:
@@ -203,10 +209,10 @@ void TCustomForm::scroll(int bar, WPARAM request) {
       position += 8;
       break;
     case SB_PAGEUP:
-      position -= static_cast<int>(info.page);
+      position -= static_cast<int>(info.nPage);
       break;
     case SB_PAGEDOWN:
-      position += static_cast<int>(info.page);
+      position += static_cast<int>(info.nPage);
       break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION:
@@ -215,13 +221,14 @@ void TCustomForm::scroll(int bar, WPARAM request) {
     default:
       return;
   }
-  const int last = std::max(0, info.maximum - static_cast<int>(info.page) + 1);
+  const int last = std::max(0, info.nMax - static_cast<int>(info.nPage) + 1);
   position = std::clamp(position, 0, last);
   const int delta = scroll_[bar] - position;
   if (delta == 0) return;
   scroll_[bar] = position;
-  platform::setScrollPosition(handle(), bar, position);
-  platform::scrollClientArea(handle(), bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0);
+  SetScrollPos(handle(), bar, position, TRUE);
+  ScrollWindowEx(handle(), bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr, nullptr,
+                 nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
 }
 
 TCustomForm* TCustomForm::fromHandle(HWND window) noexcept {
@@ -243,29 +250,30 @@ HWND TCustomForm::createChildWindow(const TControl& control, const wchar_t* clas
   params.parent = handle();
   params.controlId = static_cast<UINT_PTR>(control.id);
   HWND window = platform::createWindow(params);
-  platform::setWindowFont(window, font);
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return window;
 }
 
 bool TCustomForm::visible() const noexcept {
-  return handle() != nullptr && platform::isVisible(handle());
+  return handle() != nullptr && IsWindowVisible(handle());
 }
 
 void TCustomForm::applyPosition() {
   if (Position == poScreenCenter) {
-    Bounds place =
-        centeredOnScreen(platform::screenWidth(), platform::screenHeight(), Width, Height);
-    HWND active = platform::activeWindow();
+    Bounds place = centeredOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                    Width, Height);
+    HWND active = GetActiveWindow();
     if (DefaultMonitor == dmActiveForm && active != nullptr && Application != nullptr &&
         Application->mainWindow != nullptr &&
-        platform::monitorOf(active) != platform::monitorOf(handle())) {
+        MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST) !=
+            MonitorFromWindow(handle(), MONITOR_DEFAULTTONEAREST)) {
       const RECT monitor = platform::monitorBoundsOf(active);
       place = centeredOnMonitor({monitor.left, monitor.top, monitor.right, monitor.bottom}, Width,
                                 Height);
     }
     Left = place.left;
     Top = place.top;
-    platform::moveWindow(handle(), Left, Top);
+    SetWindowPos(handle(), nullptr, Left, Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   Position = poDesigned;
 }
@@ -275,12 +283,12 @@ void TCustomForm::show() {
     applyPosition();
     placed_ = true;
   }
-  platform::showWindow(handle(), showCommandOf(WindowState));
+  ShowWindow(handle(), showCommandOf(WindowState));
   if (Application != nullptr) Application->updateApplicationWindowVisibility();
 }
 
 void TCustomForm::hide() {
-  platform::showWindow(handle(), SW_HIDE);
+  ShowWindow(handle(), SW_HIDE);
   if (Application != nullptr) Application->updateApplicationWindowVisibility();
 }
 
@@ -292,12 +300,10 @@ void TCustomForm::focusFirstControl() {
       first = control.get();
     }
   }
-  if (first != nullptr) platform::focusWindow(first->handle);
+  if (first != nullptr) SetFocus(first->handle);
 }
 
-bool TCustomForm::handleControlKey(MSG& message) {
-  return platform::handleAsDialogKey(handle(), message);
-}
+bool TCustomForm::handleControlKey(MSG& message) { return IsDialogMessageW(handle(), &message); }
 
 void TCustomForm::paintControls() {
   platform::PaintScope paint(handle());
@@ -323,23 +329,22 @@ LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) != WA_INACTIVE) {
         // Back to the control that had the focus, or the first one in tab order, unless
         // the focus is already inside the window.
-        HWND focus = platform::focusedWindow();
-        if (focus != nullptr && platform::rootWindow(focus) == window) return 0;
-        if (platform::isWindow(lastFocus_)) {
-          platform::focusWindow(lastFocus_);
+        HWND focus = GetFocus();
+        if (focus != nullptr && GetAncestor(focus, GA_ROOT) == window) return 0;
+        if (IsWindow(lastFocus_)) {
+          SetFocus(lastFocus_);
         } else {
           focusFirstControl();
         }
         // An edit box that gets the focus this way shows its whole text selected.
-        focus = platform::focusedWindow();
-        if (focus != nullptr &&
-            (platform::sendMessage(focus, WM_GETDLGCODE) & DLGC_HASSETSEL) != 0) {
-          platform::sendMessage(focus, EM_SETSEL, 0, -1);
+        focus = GetFocus();
+        if (focus != nullptr && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) {
+          SendMessageW(focus, EM_SETSEL, 0, -1);
         }
         return 0;
       }
-      lastFocus_ = platform::focusedWindow();
-      if (lastFocus_ != nullptr && platform::rootWindow(lastFocus_) != window) {
+      lastFocus_ = GetFocus();
+      if (lastFocus_ != nullptr && GetAncestor(lastFocus_, GA_ROOT) != window) {
         lastFocus_ = nullptr;
       }
       break;
@@ -404,9 +409,9 @@ void closeWindow(TCustomForm& form) {
   } else if (action == caHide) {
     form.hide();
   } else if (action == caMinimize) {
-    platform::showWindow(form.handle(), SW_MINIMIZE);
+    ShowWindow(form.handle(), SW_MINIMIZE);
   } else {
-    platform::postMessage(form.handle(), releaseMessage);
+    PostMessageW(form.handle(), releaseMessage, 0, 0);
   }
 }
 
@@ -422,7 +427,7 @@ void modalCloseStep(TCustomForm& form) {
     TCloseAction action = caHide;
     if (form.OnClose) form.OnClose(form, action);
     if (action == caNone) form.ModalResult = mrNone;
-    if (action == caFree) platform::postMessage(form.handle(), releaseMessage);
+    if (action == caFree) PostMessageW(form.handle(), releaseMessage, 0, 0);
   } catch (...) {
     form.ModalResult = mrNone;
     reportError();
@@ -432,7 +437,7 @@ void modalCloseStep(TCustomForm& form) {
 }  // namespace
 
 TModalResult runModal(TCustomForm& form) {
-  if (form.visible() || !platform::isEnabled(form.handle()) || form.modal_) {
+  if (form.visible() || !IsWindowEnabled(form.handle()) || form.modal_) {
     throw Exception("Cannot make a visible window modal");
   }
   platform::cancelMouseCapture(true);
@@ -445,7 +450,7 @@ TModalResult runModal(TCustomForm& form) {
     TCustomForm& form;
     platform::ModalScope& modal;
     ~Restore() {
-      const bool stillActive = platform::activeWindow() == form.handle();
+      const bool stillActive = GetActiveWindow() == form.handle();
       if (form.handle() != nullptr) form.hide();
       modal.end(stillActive);
       form.modal_ = false;
@@ -453,8 +458,8 @@ TModalResult runModal(TCustomForm& form) {
   } restore{form, modal};
 
   form.show();
-  platform::bringToFront(form.handle());
-  platform::activateWindow(form.handle());
+  SetWindowPos(form.handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetActiveWindow(form.handle());
   form.ModalResult = mrNone;
   do {
     Application->handleNextMessage();

@@ -15,6 +15,8 @@ namespace pumpcalc {
 namespace {
 
 constexpr UINT errorBoxFlags = MB_OK | MB_ICONERROR;
+// Moves a window's top-left corner without a redraw, a change of size, stacking or activation.
+constexpr UINT moveQuietly = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW;
 
 POINT centreOf(const RECT& r) {
   return {r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2};
@@ -30,16 +32,19 @@ std::string errorBoxText(const std::string& message) {
 int showApplicationMessageBox(const platform::ShortenableText& text, const std::string& caption,
                               unsigned flags) {
   HWND app = Application != nullptr ? Application->applicationWindow() : nullptr;
-  HWND active = platform::activeWindow();
+  HWND active = GetActiveWindow();
 
   // The box appears over the active window: its owner moves to that window's monitor, and
   // back afterwards, without a redraw or a change of activation.
   std::optional<POINT> home;
   if (app != nullptr && active != nullptr &&
-      platform::monitorOf(active) != platform::monitorOf(app)) {
-    home = centreOf(platform::windowBounds(app));
+      MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST) !=
+          MonitorFromWindow(app, MONITOR_DEFAULTTONEAREST)) {
+    RECT bounds{};
+    GetWindowRect(app, &bounds);
+    home = centreOf(bounds);
     const POINT target = centreOf(platform::monitorBoundsOf(active));
-    platform::moveWindow(app, target.x, target.y, false);
+    SetWindowPos(app, nullptr, target.x, target.y, 0, 0, moveQuietly);
   }
   // Every other window of the program is disabled while the box shows; the owner's place,
   // enabled state, activation and focus come back however the box ends.
@@ -49,7 +54,7 @@ int showApplicationMessageBox(const platform::ShortenableText& text, const std::
     std::optional<POINT> home;
     platform::ModalScope& modal;
     ~Restore() {
-      if (home) platform::moveWindow(app, home->x, home->y, false);
+      if (home) SetWindowPos(app, nullptr, home->x, home->y, 0, 0, moveQuietly);
       modal.end(true);
     }
   } restore{app, home, modal};

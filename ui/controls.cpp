@@ -20,7 +20,7 @@ void TLabel::paint(TCustomForm& form, HDC dc) {
 void TEdit::createHandle(TCustomForm& form) {
   handle = form.createChildWindow(*this, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT,
                                   WS_EX_CLIENTEDGE, form.fontHandle(font));
-  platform::sendMessage(handle, EM_LIMITTEXT, 0, 0);  // no limit
+  SendMessageW(handle, EM_LIMITTEXT, 0, 0);  // no limit
 }
 
 std::string TEdit::text() const { return platform::windowText(handle); }

@@ -7,8 +7,6 @@
 #include "core/errors.h"
 #include "core/string_table.h"
 #include "platform/win32/clipboard.h"
-#include "platform/win32/message_loop.h"
-#include "platform/win32/screen.h"
 #include "platform/win32/text_encoding.h"
 
 namespace pumpcalc {
@@ -56,7 +54,8 @@ class TMessageImage : public TControl {
   void paint(TCustomForm& form, HDC dc) override {
     if (icon_ == nullptr) return;
     const POINT offset = form.scrollOffset();
-    platform::drawIcon(dc, bounds.left - offset.x, bounds.top - offset.y, icon_, iconSize);
+    DrawIconEx(dc, bounds.left - offset.x, bounds.top - offset.y, icon_, iconSize, iconSize, 0,
+               nullptr, DI_NORMAL);
   }
 
  private:
@@ -234,21 +233,21 @@ void TMessageForm::loadLayout() {
   // The message wraps at half the screen's width; the measured length takes in the
   // terminating NUL as well.
   const RECT text = platform::measureDrawnText(dialogFont_, message_, DT_WORDBREAK | DT_EXPANDTABS,
-                                               platform::screenWidth() / 2, true);
+                                               GetSystemMetrics(SM_CXSCREEN) / 2, true);
 
   const bool hasIcon = kind_ != dkCustom;
   const MessageDialogLayout layout =
       layOutMessageDialog(units, text.right, text.bottom, hasIcon, widths);
 
-  const SIZE outer = platform::outerSizeForClient(layout.clientWidth, layout.clientHeight,
-                                                  dialogStyle, dialogExStyle);
-  Width = outer.cx;
-  Height = outer.cy;
-  Left = platform::screenWidth() / 2 - Width / 2;
-  Top = platform::screenHeight() / 2 - Height / 2;
+  RECT outer{0, 0, layout.clientWidth, layout.clientHeight};
+  AdjustWindowRectEx(&outer, dialogStyle, FALSE, dialogExStyle);
+  Width = outer.right - outer.left;
+  Height = outer.bottom - outer.top;
+  Left = GetSystemMetrics(SM_CXSCREEN) / 2 - Width / 2;
+  Top = GetSystemMetrics(SM_CYSCREEN) / 2 - Height / 2;
 
   if (hasIcon) {
-    auto image = std::make_unique<TMessageImage>(platform::systemIcon(kindIcons[kind_]));
+    auto image = std::make_unique<TMessageImage>(LoadIconW(nullptr, kindIcons[kind_]));
     image->name = "Image";
     image->bounds = layout.icon;
     controls().push_back(std::move(image));
@@ -271,7 +270,7 @@ void TMessageForm::loadLayout() {
 }
 
 int TMessageForm::focusedButtonIndex() const {
-  const HWND focus = platform::focusedWindow();
+  const HWND focus = GetFocus();
   for (std::size_t i = 0; i < buttonHandles_.size(); ++i) {
     if (buttonHandles_[i] == focus) return static_cast<int>(i);
   }
@@ -294,7 +293,7 @@ void TMessageForm::moveFocus(bool forward) {
   } else {
     next = (current + (forward ? 1 : count - 1)) % count;
   }
-  platform::focusWindow(buttonHandles_[static_cast<std::size_t>(next)]);
+  SetFocus(buttonHandles_[static_cast<std::size_t>(next)]);
 }
 
 void TMessageForm::buttonFocusChanged(HWND button, bool gained) {
@@ -309,14 +308,15 @@ void TMessageForm::buttonFocusChanged(HWND button, bool gained) {
     } else {
       continue;
     }
-    platform::sendMessage(buttonHandles_[i], BM_SETSTYLE,
-                          looksDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    SendMessageW(buttonHandles_[i], BM_SETSTYLE, looksDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
+                 TRUE);
   }
 }
 
 bool TMessageForm::handleControlKey(MSG& message) {
-  const bool shift = platform::keyHeld(VK_SHIFT), control = platform::keyHeld(VK_CONTROL),
-             alt = platform::keyHeld(VK_MENU);
+  // The modifier keys as of the message being handled.
+  const bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0,
+             alt = GetKeyState(VK_MENU) < 0;
   switch (message.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
@@ -349,7 +349,7 @@ bool TMessageForm::handleControlKey(MSG& message) {
           return true;
         case 'C':
           if (control && !shift && !alt && !systemKey) {
-            platform::beep();
+            MessageBeep(MB_OK);
             platform::setClipboardText(composeDialogText(*this));
             return true;
           }
@@ -394,7 +394,8 @@ TModalResult showMessageDialog(const std::string& message, TDialogKind kind, TDi
   if (left < 0 && top < 0) {
     dialog->Position = poScreenCenter;
   } else {
-    platform::moveWindow(dialog->handle(), dialog->Left, dialog->Top);
+    SetWindowPos(dialog->handle(), nullptr, dialog->Left, dialog->Top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   return runModal(*dialog);
 }

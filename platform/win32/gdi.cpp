@@ -5,7 +5,6 @@
 
 #include "core/errors.h"
 #include "platform/win32/os_error.h"
-#include "platform/win32/screen.h"
 #include "platform/win32/text_encoding.h"
 
 namespace pumpcalc::platform {
@@ -116,18 +115,6 @@ void drawText(HDC dc, HFONT font, std::string_view text, RECT place, UINT format
   DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &place, format);
   SetTextColor(dc, oldColour);
   SetBkMode(dc, oldMode);
-}
-
-HICON programIcon(const wchar_t* name) noexcept { return LoadIconW(programInstance(), name); }
-HICON systemIcon(const wchar_t* id) noexcept { return LoadIconW(nullptr, id); }
-HCURSOR arrowCursor() noexcept { return LoadCursorW(nullptr, IDC_ARROW); }
-
-HBRUSH systemColourBrush(int systemColour) noexcept {
-  return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(systemColour + 1));
-}
-
-void drawIcon(HDC dc, int left, int top, HICON icon, int size) noexcept {
-  DrawIconEx(dc, left, top, icon, size, size, 0, nullptr, DI_NORMAL);
 }
 
 }  // namespace pumpcalc::platform

@@ -1,4 +1,4 @@
-// Graphics: GDI objects owned by RAII types, fonts, measuring and drawing text, icons.
+// Graphics: GDI objects owned by RAII types, fonts, measuring and drawing text.
 #pragma once
 
 #include <optional>
@@ -87,14 +87,5 @@ RECT measureDrawnText(HFONT font, std::string_view text, UINT format, int wrapWi
 // Draws a text in a font and a system colour (COLOR_...) over the background, with
 // DrawTextW's format flags; the device context is left as it was.
 void drawText(HDC dc, HFONT font, std::string_view text, RECT place, UINT format, int systemColour);
-
-// Icons and cursors. The program's icon resource by name (null when it has none); a system
-// icon (IDI_...); the arrow cursor; the brush of a system colour for a class background.
-HICON programIcon(const wchar_t* name) noexcept;
-HICON systemIcon(const wchar_t* id) noexcept;
-HCURSOR arrowCursor() noexcept;
-HBRUSH systemColourBrush(int systemColour) noexcept;
-// Draws an icon at its size in pixels.
-void drawIcon(HDC dc, int left, int top, HICON icon, int size) noexcept;
 
 }  // namespace pumpcalc::platform

@@ -3,8 +3,16 @@
 #include "platform/win32/gdi.h"
 
 namespace pumpcalc::platform {
+namespace {
 
-HINSTANCE programInstance() noexcept { return GetModuleHandleW(nullptr); }
+MONITORINFO monitorInfoOf(HWND window) noexcept {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+  return info;
+}
+
+}  // namespace
 
 int startupShowCommand() noexcept {
   STARTUPINFOW startup{};
@@ -13,28 +21,10 @@ int startupShowCommand() noexcept {
   return (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
 }
 
-int screenWidth() noexcept { return GetSystemMetrics(SM_CXSCREEN); }
-int screenHeight() noexcept { return GetSystemMetrics(SM_CYSCREEN); }
-
 int screenPixelsPerInch() noexcept {
   ScreenDC screen;
   return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
-
-HMONITOR monitorOf(HWND window) noexcept {
-  return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
-}
-
-namespace {
-
-MONITORINFO monitorInfoOf(HWND window) noexcept {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  GetMonitorInfoW(monitorOf(window), &info);
-  return info;
-}
-
-}  // namespace
 
 RECT monitorBoundsOf(HWND window) noexcept { return monitorInfoOf(window).rcMonitor; }
 

@@ -5,19 +5,14 @@
 
 namespace pumpcalc::platform {
 
-// The program's module handle.
-HINSTANCE programInstance() noexcept;
-
 // The show command that the launcher asked for, or SW_SHOWDEFAULT.
 int startupShowCommand() noexcept;
 
-// The primary display's size and its vertical pixels per inch.
-int screenWidth() noexcept;
-int screenHeight() noexcept;
+// The primary display's vertical pixels per inch.
 int screenPixelsPerInch() noexcept;
 
-// The monitor nearest to a window, its full bounds, and its work area (without the taskbar).
-HMONITOR monitorOf(HWND window) noexcept;
+// The full bounds of the monitor nearest to a window, and its work area (without the
+// taskbar).
 RECT monitorBoundsOf(HWND window) noexcept;
 RECT workAreaOf(HWND window) noexcept;
 

@@ -1,5 +1,5 @@
-// The Windows API, as every Win32 file of the platform layer includes it: the wide (W)
-// functions and no min/max macros.
+// The Windows API, as every file that calls it includes it (never <windows.h> itself): the
+// wide (W) functions and no min/max macros.
 #pragma once
 
 #ifndef NOMINMAX

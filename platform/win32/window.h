@@ -1,9 +1,9 @@
-// Windows: creating them, the object each belongs to, their state, and their messages.
-// UTF-8 above, UTF-16 at the call. Every creation call is checked and raises EOSError with
-// the system's reason; windows are owned by UniqueWindow.
+// Windows: creating them and the object each belongs to, and their texts. What this adds to
+// the Windows API: UTF-8 above and UTF-16 at the call, the float-unit bracket around every
+// creation, a checked creation that raises EOSError with the system's reason, and windows
+// owned by UniqueWindow. Everything else about a window is the Windows API itself.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -62,67 +62,15 @@ class WindowObject {
   UniqueWindow window_;
 };
 
-// Window state. None of these activates the window unless its name says so.
-bool isWindow(HWND window) noexcept;
-bool isVisible(HWND window) noexcept;
-bool isEnabled(HWND window) noexcept;
-bool isMinimized(HWND window) noexcept;
-// The top-level window that holds a window (itself, for a top-level window).
-HWND rootWindow(HWND window) noexcept;
-// ShowWindow with a show command (SW_...).
-void showWindow(HWND window, int showCommand) noexcept;
-// Shows or hides a window without activating it or changing its place.
-void setVisibleQuietly(HWND window, bool visible) noexcept;
-// Shows or hides the windows that a window owns.
-void showOwnedWindows(HWND owner, bool show) noexcept;
-// Moves a window's top-left corner without changing its size or stacking order; `redraw`
-// false also leaves it unpainted.
-void moveWindow(HWND window, int left, int top, bool redraw = true) noexcept;
-// Sets a window's outer bounds without changing its stacking order; `show` also shows it.
-void setWindowBounds(HWND window, const RECT& bounds, bool show = false) noexcept;
-// Puts a window at the top of the stacking order.
-void bringToFront(HWND window) noexcept;
-// The outer bounds on the screen, and the size of the client area.
-RECT windowBounds(HWND window) noexcept;
-SIZE clientSize(HWND window) noexcept;
-// The outer size of a window with the style whose client area has the given size.
-SIZE outerSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) noexcept;
-// Removes commands (SC_MAXIMIZE, SC_SIZE ...) from a window's own system menu.
-void removeSystemMenuCommands(HWND window, std::initializer_list<UINT> commands);
-// The window's big icon and its class's icon.
-void setWindowIcon(HWND window, HICON icon) noexcept;
-void setWindowFont(HWND window, HFONT font) noexcept;
-
+// A window's text, UTF-8.
 std::string windowText(HWND window);
 void setWindowText(HWND window, std::string_view text);
 
-// Activation, keyboard focus and mouse capture, on the calling thread.
-HWND activeWindow() noexcept;
-void activateWindow(HWND window) noexcept;
-HWND focusedWindow() noexcept;
-void focusWindow(HWND window) noexcept;
 // Ends a mouse capture: the holder is sent WM_CANCELMODE; with `release` the capture is
 // also released.
 void cancelMouseCapture(bool release) noexcept;
 
-// Scroll bars (SB_HORZ, SB_VERT).
-struct ScrollBarState {
-  int maximum = 0;
-  UINT page = 0;
-  int position = 0;
-};
-ScrollBarState scrollBar(HWND window, int bar) noexcept;
-void setScrollBar(HWND window, int bar, const ScrollBarState& state) noexcept;
-void setScrollPosition(HWND window, int bar, int position) noexcept;
-// Scrolls the client area and the child windows by a distance, repainting what is uncovered.
-void scrollClientArea(HWND window, int dx, int dy) noexcept;
-
-// Messages.
 // The command of a WM_SYSCOMMAND (SC_MINIMIZE ...), without the bits the system uses itself.
 constexpr UINT systemCommand(WPARAM wParam) noexcept { return static_cast<UINT>(wParam & 0xFFF0); }
-LRESULT sendMessage(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) noexcept;
-void postMessage(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) noexcept;
-// A message number of the system's own, shared between programs by its name.
-UINT registeredMessage(const wchar_t* name) noexcept;
 
 }  // namespace pumpcalc::platform
