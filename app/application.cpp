@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/error_reporting.h"
+#include "app/window_messages.h"
 #include "platform/locale.h"
 #include "platform/module_lookup.h"
 #include "platform/win32/modal_scope.h"
@@ -12,9 +13,6 @@ TApplication* Application = nullptr;
 
 namespace {
 
-// Posted to the application window when it receives the focus: the focus moves on to the
-// program's top window once the queued messages have been handled.
-constexpr UINT handFocusMessage = WM_APP + 2;
 // A captioned pop-up that can be minimised: the taskbar button and its menu.
 constexpr DWORD applicationWindowStyle =
     WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;

@@ -4,6 +4,7 @@
 
 #include "app/application.h"
 #include "app/error_reporting.h"
+#include "app/window_messages.h"
 #include "core/errors.h"
 #include "platform/win32/modal_scope.h"
 #include "platform/win32/screen.h"
@@ -11,8 +12,6 @@
 namespace pumpcalc {
 namespace {
 
-// Posted to a window whose close action is caFree: destroys it when the loop gets to it.
-constexpr UINT releaseMessage = WM_APP + 1;
 constexpr int firstControlId = 100;
 
 DWORD styleOf(const TCustomForm& form) {

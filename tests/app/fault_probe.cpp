@@ -1,5 +1,7 @@
 // A program that starts up as pumpcalc.exe does and then fails in the way its argument
 // names, so that the end-to-end tests can watch the error reporting as a user sees it.
+#include "tests/app/fault_probe.h"
+
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -12,10 +14,6 @@
 
 namespace pumpcalc {
 namespace {
-
-// Messages that the tests post to the probe's window: each makes its handler fail.
-constexpr UINT failWithZeroDivide = WM_APP + 1;
-constexpr UINT failWithForeignValue = WM_APP + 2;
 
 class TProbeForm : public TCustomForm {
  public:
@@ -33,8 +31,8 @@ class TProbeForm : public TCustomForm {
   }
   const wchar_t* className() const override { return L"TProbeForm"; }
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message == failWithZeroDivide) calculatePumpPower("1", "1", "0");
-    if (message == failWithForeignValue) throw std::runtime_error("not ours");
+    if (message == probe::failWithZeroDivide) calculatePumpPower("1", "1", "0");
+    if (message == probe::failWithForeignValue) throw std::runtime_error("not ours");
     return TCustomForm::handleMessage(message, wParam, lParam);
   }
 };

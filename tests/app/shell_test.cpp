@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "app/custom_form.h"
+#include "app/window_messages.h"
 #include "core/errors.h"
 #include "core/locale_numbers.h"
 #include "tests/support/application_test.h"
@@ -18,7 +19,7 @@ class TButtonStub : public TControl {};
 class TTestForm : public TCustomForm {
  public:
   int measuredTextHeight = 13;
-  std::function<void(TTestForm&)> onPosted;  // runs when the loop dispatches WM_APP + 10
+  std::function<void(TTestForm&)> onPosted;  // runs when the loop dispatches firstUnusedMessage
 
  protected:
   void loadLayout() override {
@@ -38,7 +39,7 @@ class TTestForm : public TCustomForm {
   const wchar_t* className() const override { return L"TTestForm"; }
   int measureTextHeight(const TFont&) const override { return measuredTextHeight; }
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message == WM_APP + 10 && onPosted) onPosted(*this);
+    if (message == firstUnusedMessage && onPosted) onPosted(*this);
     return TCustomForm::handleMessage(message, wParam, lParam);
   }
 };
@@ -139,7 +140,7 @@ TEST_F(ShellTest, AModalRunDisablesTheOtherWindowsAndRestoresThem) {
     mainEnabledDuringRun = IsWindowEnabled(main->handle()) != FALSE;
     SendMessageW(self.handle(), WM_CLOSE, 0, 0);  // the close box
   };
-  PostMessageW(dialog->handle(), WM_APP + 10, 0, 0);
+  PostMessageW(dialog->handle(), firstUnusedMessage, 0, 0);
   EXPECT_EQ(runModal(*dialog), mrCancel);
   EXPECT_FALSE(mainEnabledDuringRun);
   EXPECT_TRUE(IsWindowEnabled(main->handle()));

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tests/app/fault_probe.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/message_boxes.h"
 
@@ -156,7 +157,7 @@ TEST(ErrorReporting, AnErrorInAHandlerIsShownAndTheProgramGoesOn) {
   HWND window = waitForTopLevelWindow(probe.processId(), withClass(L"TProbeForm"), timeout);
   ASSERT_NE(window, nullptr);
 
-  PostMessageW(window, WM_APP + 1, 0, 0);
+  PostMessageW(window, probe::failWithZeroDivide, 0, 0);
   MessageBoxSeen box = waitForMessageBox(probe, timeout);
   ASSERT_NE(box.handle, nullptr);
   EXPECT_EQ(box.caption, "fault_probe");
@@ -169,7 +170,7 @@ TEST(ErrorReporting, AnErrorInAHandlerIsShownAndTheProgramGoesOn) {
 
   // A raised value outside the error family: the fallback text, and still the program
   // goes on.
-  PostMessageW(window, WM_APP + 2, 0, 0);
+  PostMessageW(window, probe::failWithForeignValue, 0, 0);
   box = waitForMessageBox(probe, timeout);
   ASSERT_NE(box.handle, nullptr);
   EXPECT_EQ(box.caption, "Application Error");
