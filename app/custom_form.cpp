@@ -1,7 +1,5 @@
 #include "app/custom_form.h"
 
-#include <algorithm>
-
 #include "app/application.h"
 #include "app/error_reporting.h"
 #include "app/window_messages.h"
@@ -69,29 +67,21 @@ TControl* TCustomForm::findControl(std::string_view name) const {
 }
 
 int TCustomForm::measureTextHeight(const TFont& font) const {
-  const CachedFont& cached = cachedFont(font);
-  const auto& measured = cached.layout.get() != nullptr ? cached.layout : cached.drawing;
-  return platform::measureTextHeight(static_cast<HFONT>(measured.get()));
+  return platform::measureTextHeight(fontsFor(font).measured);
 }
 
 HFONT TCustomForm::fontHandle(const std::optional<TFont>& font) const {
-  return static_cast<HFONT>(cachedFont(font ? *font : Font).drawing.get());
+  return fontsFor(font ? *font : Font).drawing;
 }
 
-const TCustomForm::CachedFont& TCustomForm::cachedFont(const TFont& font) const {
-  for (const CachedFont& known : fonts_) {
-    if (known.requested == font) return known;
-  }
+FontCache::Fonts TCustomForm::fontsFor(const TFont& font) const {
+  if (const std::optional<FontCache::Fonts> known = fonts_.find(font)) return *known;
   // The font must show every caption drawn with it.
   std::string texts;
   for (const auto& control : controls_) {
     if ((control->font ? *control->font : Font) == font) texts += control->caption;
   }
-  platform::TextFont chosen = platform::createFontFor(font.height, font.name, texts);
-  CachedFont cached{font, std::move(chosen.font), {}};
-  if (!chosen.asAsked) cached.layout = platform::createFont(font.height, font.name);
-  fonts_.push_back(std::move(cached));
-  return fonts_.back();
+  return fonts_.add(font, texts);
 }
 
 void scaleLoadedLayout(TCustomForm& form, int screenPixelsPerInch,
@@ -168,66 +158,6 @@ void TCustomForm::nameControlsForScreenReader() {
       accessibleNames_.name(control->handle, control->accessibleName);
     }
   }
-}
-
-void TCustomForm::updateScrollBars() {
-  if (!AutoScroll || BorderStyle != bsSizeable) return;
-  // The extent of the controls against the client area: scroll bars where they do not fit.
-  int right = 0, bottom = 0;
-  for (const auto& control : controls_) {
-    right = std::max(right, control->bounds.left + control->bounds.width);
-    bottom = std::max(bottom, control->bounds.top + control->bounds.height);
-  }
-  RECT client{};
-  GetClientRect(handle(), &client);
-  const int extent[2] = {right, bottom};
-  const int page[2] = {client.right, client.bottom};
-  for (int bar : {SB_HORZ, SB_VERT}) {
-    SCROLLINFO state{};
-    state.cbSize = sizeof state;
-    state.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    state.nMax = extent[bar] > page[bar] ? extent[bar] - 1 : 0;
-    state.nPage = extent[bar] > page[bar] ? static_cast<UINT>(page[bar]) : 0;
-    state.nPos = std::min(scroll_[bar], std::max(0, extent[bar] - page[bar]));
-    if (state.nPos != scroll_[bar]) scroll(bar, MAKEWPARAM(SB_THUMBPOSITION, state.nPos));
-    SetScrollInfo(handle(), bar, &state, TRUE);
-  }
-}
-
-void TCustomForm::scroll(int bar, WPARAM request) {
-  SCROLLINFO info{};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  GetScrollInfo(handle(), bar, &info);
-  int position = scroll_[bar];
-  switch (LOWORD(request)) {
-    case SB_LINEUP:
-      position -= 8;
-      break;
-    case SB_LINEDOWN:
-      position += 8;
-      break;
-    case SB_PAGEUP:
-      position -= static_cast<int>(info.nPage);
-      break;
-    case SB_PAGEDOWN:
-      position += static_cast<int>(info.nPage);
-      break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-      position = static_cast<short>(HIWORD(request));
-      break;
-    default:
-      return;
-  }
-  const int last = std::max(0, info.nMax - static_cast<int>(info.nPage) + 1);
-  position = std::clamp(position, 0, last);
-  const int delta = scroll_[bar] - position;
-  if (delta == 0) return;
-  scroll_[bar] = position;
-  SetScrollPos(handle(), bar, position, TRUE);
-  ScrollWindowEx(handle(), bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr, nullptr,
-                 nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
 }
 
 TCustomForm* TCustomForm::fromHandle(HWND window) noexcept {
@@ -394,14 +324,26 @@ bool queryClose(TCustomForm& form) {
   return canClose;
 }
 
+namespace {
+
+// The close protocol of every window, normal or modal: OnCloseQuery may refuse, and then the
+// window stays (caNone); else OnClose may change the action from caHide.
+TCloseAction closeAction(TCustomForm& form) {
+  if (!queryClose(form)) return caNone;
+  TCloseAction action = caHide;
+  if (form.OnClose) form.OnClose(form, action);
+  return action;
+}
+
+}  // namespace
+
 void closeWindow(TCustomForm& form) {
+  // A modal window's run ends it: its loop sees the result and takes the protocol's steps.
   if (form.isModal()) {
     form.ModalResult = mrCancel;
     return;
   }
-  if (!queryClose(form)) return;
-  TCloseAction action = caHide;
-  if (form.OnClose) form.OnClose(form, action);
+  const TCloseAction action = closeAction(form);
   if (action == caNone) return;
   if (Application != nullptr && &form == Application->mainWindow) {
     Application->requestTermination();
@@ -413,27 +355,6 @@ void closeWindow(TCustomForm& form) {
     PostMessageW(form.handle(), releaseMessage, 0, 0);
   }
 }
-
-namespace {
-
-// The modal close step: the window may refuse, or its close action keep it open.
-void modalCloseStep(TCustomForm& form) {
-  try {
-    if (!queryClose(form)) {
-      form.ModalResult = mrNone;
-      return;
-    }
-    TCloseAction action = caHide;
-    if (form.OnClose) form.OnClose(form, action);
-    if (action == caNone) form.ModalResult = mrNone;
-    if (action == caFree) PostMessageW(form.handle(), releaseMessage, 0, 0);
-  } catch (...) {
-    form.ModalResult = mrNone;
-    reportError();
-  }
-}
-
-}  // namespace
 
 TModalResult runModal(TCustomForm& form) {
   if (form.visible() || !IsWindowEnabled(form.handle()) || form.modal_) {
@@ -465,7 +386,15 @@ TModalResult runModal(TCustomForm& form) {
     if (Application->stopRequested) {
       form.ModalResult = mrCancel;
     } else if (form.ModalResult != mrNone) {
-      modalCloseStep(form);
+      // The window may refuse, or its close action keep it open; the run hides it.
+      try {
+        const TCloseAction action = closeAction(form);
+        if (action == caNone) form.ModalResult = mrNone;
+        if (action == caFree) PostMessageW(form.handle(), releaseMessage, 0, 0);
+      } catch (...) {
+        form.ModalResult = mrNone;
+        reportError();
+      }
     }
   } while (form.ModalResult == mrNone);
   return form.ModalResult;

@@ -1,5 +1,6 @@
 // TCustomForm: what every window of the program is, with the window rules: scaling of its
-// stored layout, placement on first showing, closing, and the modal run.
+// stored layout, placement on first showing, closing, and the modal run. Its scrolling is
+// in form_scrolling.cpp, its fonts in font_cache.h.
 #pragma once
 
 #include <functional>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/font_cache.h"
 #include "app/window_rules.h"
 #include "platform/win32/accessible_names.h"
 #include "platform/win32/gdi.h"
@@ -32,12 +34,6 @@ enum TDefaultMonitor { dmDesktop, dmPrimary, dmMainForm, dmActiveForm };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TModalResult = int;
 inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2;
-
-struct TFont {
-  std::string name = "MS Sans Serif";
-  int height = -11;
-  friend bool operator==(const TFont&, const TFont&) = default;
-};
 
 class TCustomForm;
 
@@ -143,6 +139,7 @@ class TCustomForm : public platform::WindowObject {
   void applyPosition();
   void paintControls();
   void focusFirstControl();
+  // Scrolling (form_scrolling.cpp).
   void updateScrollBars();
   void scroll(int bar, WPARAM request);
 
@@ -151,15 +148,8 @@ class TCustomForm : public platform::WindowObject {
 
   std::vector<std::unique_ptr<TControl>> controls_;
   platform::AccessibleNames accessibleNames_;
-  // The fonts made so far: each drawn with, and measured for the layout's scaling in the
-  // font as asked for (`layout`, where another face stands in for drawing).
-  struct CachedFont {
-    TFont requested;
-    platform::UniqueGdiObject drawing;
-    platform::UniqueGdiObject layout;  // none: the drawing font
-  };
-  const CachedFont& cachedFont(const TFont& font) const;
-  mutable std::vector<CachedFont> fonts_;
+  FontCache::Fonts fontsFor(const TFont& font) const;
+  mutable FontCache fonts_;
   HWND lastFocus_ = nullptr;
   int scroll_[2] = {0, 0};  // horizontal, vertical
   bool placed_ = false;
