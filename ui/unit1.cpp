@@ -1,6 +1,7 @@
 #include "ui/unit1.h"
 
 #include <memory>
+#include <variant>
 
 #include "core/pump_power.h"
 #include "ui/message_dialog.h"
@@ -8,12 +9,12 @@
 namespace pumpcalc {
 namespace {
 
-enum class Kind { label, edit, button };
-
-// The stored layout of Form1: its controls in the layout's order, with bounds relative to
-// the client area, captions exactly as shown, and font heights (0: the window's font).
+// The stored layout of Form1: its controls in the layout's order, each with the member that
+// points to it (its type is the control's kind), bounds relative to the client area,
+// captions exactly as shown, and font heights (0: the window's font).
+using ControlField = std::variant<TLabel * TForm1::*, TEdit * TForm1::*, TButton * TForm1::*>;
 struct ControlLayout {
-  Kind kind;
+  ControlField field;
   const char* name;
   Bounds bounds;
   const char* caption;
@@ -23,40 +24,28 @@ struct ControlLayout {
 };
 
 constexpr ControlLayout form1Layout[] = {
-    {Kind::label, "Label1", {32, 56, 120, 20}, "  泵的流量为：    ", -16, -1},
-    {Kind::label, "Label3", {280, 56, 43, 20}, " m3/h ", -16, -1},
-    {Kind::label, "Label4", {32, 96, 120, 20}, "  泵的扬程为：    ", -16, -1},
-    {Kind::label, "Label2", {280, 96, 21, 20}, " m ", -16, -1},
-    {Kind::label, "Label5", {32, 144, 132, 20}, "  泵的效率为：       ", -16, -1},
-    {Kind::label, "Label7", {32, 248, 156, 20}, "    泵的轴功率为：       ", -16, -1},
-    {Kind::label, "Label8", {280, 248, 19, 20}, "kw", -16, -1},
-    {Kind::label, "Label9", {88, 0, 170, 24}, "  泵功率的计算        ", -19, -1},
-    {Kind::label, "Label6", {280, 144, 22, 20}, " % ", -16, -1},
-    {Kind::label, "Label10", {48, 288, 136, 20}, " 配用电机功率：     ", -16, -1},
-    {Kind::label, "Label11", {336, 288, 19, 20}, "kw", -16, -1},
-    {Kind::label, "Label12", {248, 288, 24, 20}, "至  ", -16, -1},
-    {Kind::edit, "Edit1", {192, 56, 81, 21}, "", 0, 0, "泵的流量为："},
-    {Kind::edit, "Edit2", {192, 96, 81, 21}, "", 0, 1, "泵的扬程为："},
-    {Kind::edit, "Edit3", {192, 144, 81, 21}, "", 0, 2, "泵的效率为："},
-    {Kind::edit, "Edit4", {184, 248, 81, 21}, "", 0, 3, "泵的轴功率为："},
-    {Kind::button, "Button1", {208, 192, 81, 25}, "OK", -16, 4},
-    {Kind::button, "Button2", {48, 192, 137, 25}, "计算另外泵的功率", -16, 5},
-    {Kind::button, "Button3", {128, 336, 89, 25}, "退出", -16, 6},
-    {Kind::edit, "Edit5", {184, 288, 57, 21}, "", 0, 7, "配用电机功率："},
-    {Kind::edit, "Edit6", {272, 288, 57, 21}, "", 0, 8, "至"},
+    {&TForm1::Label1, "Label1", {32, 56, 120, 20}, "  泵的流量为：    ", -16, -1},
+    {&TForm1::Label3, "Label3", {280, 56, 43, 20}, " m3/h ", -16, -1},
+    {&TForm1::Label4, "Label4", {32, 96, 120, 20}, "  泵的扬程为：    ", -16, -1},
+    {&TForm1::Label2, "Label2", {280, 96, 21, 20}, " m ", -16, -1},
+    {&TForm1::Label5, "Label5", {32, 144, 132, 20}, "  泵的效率为：       ", -16, -1},
+    {&TForm1::Label7, "Label7", {32, 248, 156, 20}, "    泵的轴功率为：       ", -16, -1},
+    {&TForm1::Label8, "Label8", {280, 248, 19, 20}, "kw", -16, -1},
+    {&TForm1::Label9, "Label9", {88, 0, 170, 24}, "  泵功率的计算        ", -19, -1},
+    {&TForm1::Label6, "Label6", {280, 144, 22, 20}, " % ", -16, -1},
+    {&TForm1::Label10, "Label10", {48, 288, 136, 20}, " 配用电机功率：     ", -16, -1},
+    {&TForm1::Label11, "Label11", {336, 288, 19, 20}, "kw", -16, -1},
+    {&TForm1::Label12, "Label12", {248, 288, 24, 20}, "至  ", -16, -1},
+    {&TForm1::Edit1, "Edit1", {192, 56, 81, 21}, "", 0, 0, "泵的流量为："},
+    {&TForm1::Edit2, "Edit2", {192, 96, 81, 21}, "", 0, 1, "泵的扬程为："},
+    {&TForm1::Edit3, "Edit3", {192, 144, 81, 21}, "", 0, 2, "泵的效率为："},
+    {&TForm1::Edit4, "Edit4", {184, 248, 81, 21}, "", 0, 3, "泵的轴功率为："},
+    {&TForm1::Button1, "Button1", {208, 192, 81, 25}, "OK", -16, 4},
+    {&TForm1::Button2, "Button2", {48, 192, 137, 25}, "计算另外泵的功率", -16, 5},
+    {&TForm1::Button3, "Button3", {128, 336, 89, 25}, "退出", -16, 6},
+    {&TForm1::Edit5, "Edit5", {184, 288, 57, 21}, "", 0, 7, "配用电机功率："},
+    {&TForm1::Edit6, "Edit6", {272, 288, 57, 21}, "", 0, 8, "至"},
 };
-
-std::unique_ptr<TControl> makeControl(Kind kind) {
-  switch (kind) {
-    case Kind::label:
-      return std::make_unique<TLabel>();
-    case Kind::edit:
-      return std::make_unique<TEdit>();
-    case Kind::button:
-      break;
-  }
-  return std::make_unique<TButton>();
-}
 
 }  // namespace
 
@@ -75,7 +64,13 @@ void TForm1::loadLayout() {
   OnCloseQuery = [this](TCustomForm& sender, bool& canClose) { FormCloseQuery(sender, canClose); };
 
   for (const ControlLayout& entry : form1Layout) {
-    std::unique_ptr<TControl> control = makeControl(entry.kind);
+    std::unique_ptr<TControl> control = std::visit(
+        [this]<class Control>(Control* TForm1::*field) -> std::unique_ptr<TControl> {
+          auto made = std::make_unique<Control>();
+          this->*field = made.get();
+          return made;
+        },
+        entry.field);
     control->name = entry.name;
     control->bounds = entry.bounds;
     control->caption = entry.caption;
@@ -84,16 +79,6 @@ void TForm1::loadLayout() {
     control->accessibleName = entry.accessibleName;
     controls().push_back(std::move(control));
   }
-  auto find = [this]<class Control>(Control*& field, const char* name) {
-    field = static_cast<Control*>(findControl(name));
-  };
-  find(Label1, "Label1"), find(Edit1, "Edit1"), find(Label3, "Label3"), find(Label4, "Label4");
-  find(Edit2, "Edit2"), find(Label2, "Label2"), find(Label5, "Label5"), find(Edit3, "Edit3");
-  find(Label7, "Label7"), find(Edit4, "Edit4"), find(Label8, "Label8"), find(Button1, "Button1");
-  find(Button2, "Button2"), find(Button3, "Button3"), find(Label9, "Label9"),
-      find(Label6, "Label6");
-  find(Label10, "Label10"), find(Edit5, "Edit5"), find(Label11, "Label11");
-  find(Label12, "Label12"), find(Edit6, "Edit6");
   Button1->onClick = [this] { Button1Click(); };
   Button2->onClick = [this] { Button2Click(); };
   Button3->onClick = [this] { Button3Click(); };

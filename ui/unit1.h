@@ -10,7 +10,8 @@ namespace pumpcalc {
 
 class TForm1 : public TCustomForm {
  public:
-  // The controls, in the order in which the window declares them.
+  // The controls, in the order in which the window declares them; loadLayout makes them
+  // from its layout table, which names the member of each.
   TLabel* Label1 = nullptr;
   TEdit* Edit1 = nullptr;  // flow, m³/h
   TLabel* Label3 = nullptr;
