@@ -8,12 +8,8 @@
 namespace pumpcalc {
 
 bool roundToNormalDouble(ExtendedReal x, ExtendedReal& rounded) noexcept {
-  const int biased = x.biasedExponent();
-  int exponent = biased - extendedExponentBias;
-  if (biased == 0 || biased == extendedMaxExponent || (x.significand >> 63) == 0 ||
-      exponent < -1022 || exponent > 1023) {
-    return false;
-  }
+  int exponent = x.biasedExponent() - extendedExponentBias;
+  if (!isNormal(x) || exponent < -1022 || exponent > 1023) return false;
   // 64 significant bits to 53: the low 11 decide the rounding.
   constexpr std::uint64_t dropped = (1u << 11) - 1, half = 1u << 10;
   const std::uint64_t rest = x.significand & dropped;

@@ -12,6 +12,7 @@
 
 #include "core/float_unit.h"
 #include "core/nearest_even.h"
+#include "core/wide_division.h"
 #include "core/x87_rules.h"
 
 namespace pumpcalc {
@@ -126,22 +127,6 @@ std::uint64_t packBinary64(const Rounded& r) {
   return sign | (biased << 52) | (sig & 0x000F'FFFF'FFFF'FFFFu);
 }
 
-// (remainder × 2^64) ÷ d with remainder < d: the quotient fits 64 bits, so one DIV does it.
-std::uint64_t divideStep(u128& remainder, std::uint64_t d) {
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-  std::uint64_t q, r;
-  __asm__("divq %4"
-          : "=a"(q), "=d"(r)
-          : "a"(std::uint64_t{0}), "d"(static_cast<std::uint64_t>(remainder)), "rm"(d));
-  remainder = r;
-  return q;
-#else
-  const u128 n = remainder << 64;
-  remainder = n % d;
-  return static_cast<std::uint64_t>(n / d);
-#endif
-}
-
 ExtendedReal roundPackExtended(bool sign, std::int32_t exp, u128 sig) {
   // Fast path: a normal result that neither underflows nor can overflow after rounding.
   if (exp >= extendedFormat.minExp && exp < extendedFormat.maxExp) {
@@ -157,12 +142,6 @@ ExtendedReal roundPackExtended(bool sign, std::int32_t exp, u128 sig) {
                                   high);
   }
   return packExtended(roundPack(extendedFormat, sign, exp, sig));
-}
-
-// Normal encodings: exponent 1..0x7FFE with the integer bit set.
-bool isPlainNormal(ExtendedReal a) {
-  return static_cast<std::uint16_t>(a.biasedExponent() - 1) < extendedMaxExponent - 1 &&
-         (a.significand >> 63) != 0;
 }
 
 ExtendedReal invalid() {
@@ -222,9 +201,9 @@ ExtendedReal divideNormals(ExtendedReal a, ExtendedReal b) noexcept {
   // fraction, then the remainder as the sticky bit. That is at least 127 significant bits,
   // plenty for a 64-bit significand and its rounding bit.
   const std::uint64_t q0 = x.sig >= y.sig ? 1 : 0;
-  u128 remainder = x.sig - (q0 != 0 ? y.sig : 0);
-  const std::uint64_t q1 = divideStep(remainder, y.sig);
-  const std::uint64_t q2 = divideStep(remainder, y.sig);
+  std::uint64_t remainder = x.sig - (q0 != 0 ? y.sig : 0);
+  const std::uint64_t q1 = divideWords(remainder, 0, y.sig, remainder);
+  const std::uint64_t q2 = divideWords(remainder, 0, y.sig, remainder);
   const u128 fraction = (u128{q1} << 64) | q2;
   const std::uint64_t sticky = remainder != 0 ? 1 : 0;
   if (q0 != 0) {
@@ -247,7 +226,7 @@ ExtendedReal operator-(ExtendedReal a, ExtendedReal b) noexcept {
 }
 
 ExtendedReal operator*(ExtendedReal a, ExtendedReal b) noexcept {
-  if (isPlainNormal(a) && isPlainNormal(b)) {
+  if (isNormal(a) && isNormal(b)) {
     // Normal operands need no unpacking: their exponents and significands are as stored.
     return roundedProduct(a.isNegative() != b.isNegative(),
                           a.biasedExponent() + b.biasedExponent() - 2 * extendedExponentBias,
@@ -273,7 +252,7 @@ ExtendedReal operator*(ExtendedReal a, ExtendedReal b) noexcept {
 }
 
 ExtendedReal operator/(ExtendedReal a, ExtendedReal b) noexcept {
-  if (isPlainNormal(a) && isPlainNormal(b)) return divideNormals(a, b);
+  if (isNormal(a) && isNormal(b)) return divideNormals(a, b);
   const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
   if (const auto nan = x87rules::propagateNaN(a, ea, b, eb)) {
     raiseFloatFlags(nan->flags);
@@ -304,7 +283,7 @@ ExtendedReal extendedFromInt64(std::int64_t value) noexcept {
 }
 
 ExtendedReal roundToInteger(ExtendedReal a) noexcept {
-  if (isPlainNormal(a)) {
+  if (isNormal(a)) {
     const int e = a.biasedExponent() - extendedExponentBias;
     if (e >= 63) return a;  // already an integer
     if (e >= 0) {

@@ -34,6 +34,12 @@ struct ExtendedReal {
 inline constexpr int extendedExponentBias = 16383;
 inline constexpr std::uint16_t extendedMaxExponent = 0x7FFF;
 
+// A normal encoding: exponent field 1 to 0x7FFE and the integer bit set.
+constexpr bool isNormal(ExtendedReal a) noexcept {
+  return static_cast<std::uint16_t>(a.biasedExponent() - 1) < extendedMaxExponent - 1 &&
+         (a.significand >> 63) != 0;
+}
+
 ExtendedReal operator*(ExtendedReal a, ExtendedReal b) noexcept;  // FMUL
 ExtendedReal operator/(ExtendedReal a, ExtendedReal b) noexcept;  // FDIV
 ExtendedReal operator+(ExtendedReal a, ExtendedReal b) noexcept;  // FADD

@@ -2,40 +2,27 @@
 
 #include "core/float_unit.h"
 #include "core/nearest_even.h"
+#include "core/wide_division.h"
 
 namespace pumpcalc {
 namespace {
 
 using u128 = unsigned __int128;
 
-// (high × 2^64 + low) ÷ d for high < d, so that the quotient fits 64 bits.
-std::uint64_t divideWords(std::uint64_t high, std::uint64_t low, std::uint64_t d) noexcept {
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-  std::uint64_t quotient, remainder;
-  __asm__("divq %4" : "=a"(quotient), "=d"(remainder) : "a"(low), "d"(high), "rm"(d));
-  return quotient;
-#else
-  return static_cast<std::uint64_t>(((static_cast<u128>(high) << 64) | low) / d);
-#endif
-}
-
 }  // namespace
 
 InvariantDivisor::InvariantDivisor(ExtendedReal divisor) noexcept {
-  const std::uint16_t biased = divisor.biasedExponent();
-  if (biased == 0 || biased == extendedMaxExponent || (divisor.significand >> 63) == 0) return;
+  if (!isNormal(divisor)) return;
   significand_ = divisor.significand;
   // floor((2^128 - 1) / d) - 2^64 = floor(((2^64 - 1 - d) × 2^64 + 2^64 - 1) / d).
-  reciprocal_ = divideWords(~significand_, ~std::uint64_t{0}, significand_);
+  std::uint64_t remainder;
+  reciprocal_ = divideWords(~significand_, ~std::uint64_t{0}, significand_, remainder);
   signExponent_ = divisor.signExponent;
 }
 
 bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient) const noexcept {
+  if (significand_ == 0 || !isNormal(numerator)) return false;
   const int biased = numerator.biasedExponent();
-  if (significand_ == 0 || biased == 0 || biased == extendedMaxExponent ||
-      (numerator.significand >> 63) == 0) {
-    return false;
-  }
   const std::uint64_t a = numerator.significand, d = significand_;
   // a ≥ d: the quotient of the significands is 1.f, kept as the 1 and 63 bits of f, whose
   // last bit rounds. a < d: it is 0.f with f ≥ 2^63, all of f kept, the remainder against

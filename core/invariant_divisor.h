@@ -12,7 +12,7 @@ namespace pumpcalc {
 class InvariantDivisor {
  public:
   InvariantDivisor() = default;
-  // Any value; only a normal one (exponent 1 to 0x7FFE, integer bit set) can divide here.
+  // Any value; only a normal one (isNormal) can divide here.
   explicit InvariantDivisor(ExtendedReal divisor) noexcept;
 
   // numerator ÷ the divisor as FDIV gives it, for a normal numerator and a quotient that is
