@@ -1,5 +1,6 @@
 #include "core/decimal_format.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -15,6 +16,14 @@ namespace {
 
 constexpr int maxDigits = 18;
 
+constexpr auto powersOfTen = [] {
+  std::array<std::uint64_t, maxDigits + 1> powers{1};
+  for (std::size_t k = 1; k < powers.size(); ++k) powers[k] = powers[k - 1] * 10;
+  return powers;
+}();
+
+// Digit generation: the value's significant digits as an integer and a decimal exponent.
+
 // The integer value of a non-negative integral ExtendedReal below 2^64; 0 for anything
 // that is not such a value (only reachable through unsupported encodings).
 std::uint64_t integerValue(ExtendedReal x) noexcept {
@@ -28,7 +37,7 @@ std::uint64_t integerValue(ExtendedReal x) noexcept {
 // is a normal number below 2^64. This does that multiplication (rounded to 64 bits, ties to even)
 // and the FRNDINT after it on integers, with the same bits and the same precision flag as
 // the two operations. Returns false, having raised nothing, where it does not apply: the
-// caller then takes the general steps.
+// caller then calls scaleByPowerOfTen and roundToInteger.
 bool scaleToIntegerFast(ExtendedReal magnitude, int scale, std::uint64_t& integer) noexcept {
   if (scale < 1 || scale > 31 || (magnitude.significand >> 63) == 0) return false;
   const ExtendedReal power = PowersOfTenLow[static_cast<std::size_t>(scale)];
@@ -59,26 +68,6 @@ bool scaleToIntegerFast(ExtendedReal magnitude, int scale, std::uint64_t& intege
   return true;
 }
 
-constexpr std::uint64_t powersOfTen[19] = {1,
-                                           10,
-                                           100,
-                                           1000,
-                                           10000,
-                                           100000,
-                                           1000000,
-                                           10000000,
-                                           100000000,
-                                           1000000000,
-                                           10000000000,
-                                           100000000000,
-                                           1000000000000,
-                                           10000000000000,
-                                           100000000000000,
-                                           1000000000000000,
-                                           10000000000000000,
-                                           100000000000000000,
-                                           1000000000000000000};
-
 // roundToInteger(x / 10) for an integer x from 10^18 to 2^63, with the bits and the precision
 // flag of that FDIV and FRNDINT: the quotient q + r/10 (q = x div 10) rounded to 64 bits,
 // which leaves as many bits after the point as q's width falls short of 64, then rounded to
@@ -108,67 +97,6 @@ constexpr auto halfUpFunctions(std::index_sequence<precision...>) {
       &halfUpTo<precision>...};
 }
 constexpr auto halfUp = halfUpFunctions(std::make_index_sequence<maxDigits>());
-
-// The two-digit groups "00" to "99", so that digits are written two per division.
-constexpr char digitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// The `count` (at most 8) decimal digits of v, leading zeros included.
-void writeShort(std::uint32_t v, int count, char* out) noexcept {
-  out += count;
-  for (; count >= 2; count -= 2) {
-    const std::uint32_t rest = v / 100;
-    out -= 2;
-    std::memcpy(out, digitPairs + 2 * (v - rest * 100), 2);
-    v = rest;
-  }
-  if (count == 1) *--out = static_cast<char>('0' + v);
-}
-
-// Exactly eight digits of v < 10^8, in four pairs with three divisions.
-void writeEight(std::uint32_t v, char* out) noexcept {
-  const std::uint32_t high = v / 10000, low = v - high * 10000;
-  const std::uint32_t pairs[4] = {high / 100, high % 100, low / 100, low % 100};
-  for (int i = 0; i < 4; ++i) std::memcpy(out + 2 * i, digitPairs + 2 * pairs[i], 2);
-}
-
-// The `count` decimal digits of v < 10^18.
-void writeDigits(std::uint64_t v, int count, char* out) noexcept {
-  if (count > 16) {
-    const std::uint64_t top = v / 10000000000000000;
-    writeShort(static_cast<std::uint32_t>(top), count - 16, out);
-    out += count - 16;
-    v -= top * 10000000000000000;
-    count = 16;
-  }
-  if (count > 8) {
-    const std::uint64_t high = v / 100000000;
-    writeShort(static_cast<std::uint32_t>(high), count - 8, out);
-    writeEight(static_cast<std::uint32_t>(v - high * 100000000), out + count - 8);
-  } else {
-    writeShort(static_cast<std::uint32_t>(v), count, out);
-  }
-}
-
-// The first 16 (or fewer) significant digits of v < 10^16 as ASCII, leading zeros
-// included, in memory order: eight digits per 64-bit word from two divisions each, and every
-// digit made in registers, so that the text is written with whole-word stores.
-std::uint64_t eightDigits(std::uint32_t value) noexcept {
-  const std::uint64_t merged = (value / 10000) | (std::uint64_t{value % 10000} << 32);
-  const std::uint64_t hundreds = ((merged * 10486) >> 20) & 0x0000'007F'0000'007Fu;
-  const std::uint64_t pairs = ((merged - 100 * hundreds) << 16) + hundreds;
-  const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F'000F'000F'000Fu;
-  return (((pairs - 10 * tens) << 8) + tens) | 0x3030'3030'3030'3030u;
-}
-using DigitImage = unsigned __int128;
-DigitImage sixteenDigits(std::uint64_t v) noexcept {
-  const auto high = static_cast<std::uint32_t>(v / 100000000);
-  const auto low = static_cast<std::uint32_t>(v - std::uint64_t{high} * 100000000);
-  return eightDigits(high) | (DigitImage{eightDigits(low)} << 64);
-}
-void store(char* at, DigitImage bytes) noexcept { std::memcpy(at, &bytes, sizeof bytes); }
 
 // The significant digits of a finite value's magnitude: value = 0.digits × 10^exponent,
 // rounded half-up to the precision, `count` digits without trailing zeros; count 0 for
@@ -221,12 +149,128 @@ Significand significantDigits(ExtendedReal value, int precision) noexcept {
   return {v, count, exponent};
 }
 
+// The digit writer: decimal digits as ASCII made in registers, eight to a 64-bit word, with
+// divisions by multiplication in lanes too narrow to carry into each other.
+
+// x × reciprocalOf100 >> 20 is x / 100 for every x < 10^4, and x × reciprocalOf10 >> 10 is
+// x / 10 for every x < 100.
+constexpr std::uint64_t reciprocalOf100 = (1u << 20) / 100 + 1;  // 10486
+constexpr std::uint64_t reciprocalOf10 = (1u << 10) / 10 + 1;    // 103
+static_assert([] {
+  for (std::uint64_t x = 0; x < 10000; ++x) {
+    if ((x * reciprocalOf100) >> 20 != x / 100 ||
+        (x < 100 && (x * reciprocalOf10) >> 10 != x / 10)) {
+      return false;
+    }
+  }
+  return true;
+}());
+constexpr std::uint64_t lowSevenBitsOfHalves = 0x0000'007F'0000'007F;
+constexpr std::uint64_t lowFourBitsOfQuarters = 0x000F'000F'000F'000F;
+constexpr std::uint64_t asciiZeros = 0x3030'3030'3030'3030;
+
+// The eight digits of v < 10^8, leading zeros included, the first in the lowest byte (memory
+// order): its two halves of four digits, each split into two pairs, each pair into two
+// digits, all lanes at once.
+std::uint64_t eightDigits(std::uint32_t v) noexcept {
+  const std::uint64_t halves = (v / 10000) | (std::uint64_t{v % 10000} << 32);
+  const std::uint64_t hundreds = ((halves * reciprocalOf100) >> 20) & lowSevenBitsOfHalves;
+  const std::uint64_t pairs = ((halves - 100 * hundreds) << 16) + hundreds;
+  const std::uint64_t tens = ((pairs * reciprocalOf10) >> 10) & lowFourBitsOfQuarters;
+  return (((pairs - 10 * tens) << 8) + tens) | asciiZeros;
+}
+
+using DigitImage = unsigned __int128;
+void store(char* at, DigitImage bytes) noexcept { std::memcpy(at, &bytes, sizeof bytes); }
+
+// A significand of `count` digits (v < 10^count) as text: its last sixteen digits as an
+// image, leading zeros included, and the (at most two) digits before them apart.
+class DigitText {
+ public:
+  DigitText(std::uint64_t v, int count) noexcept : count_(count) {
+    if (count > 16) {
+      const std::uint64_t top = v / powersOfTen[16];
+      v -= top * powersOfTen[16];
+      high_[0] = static_cast<char>('0' + top / 10);
+      high_[1] = static_cast<char>('0' + top % 10);
+    }
+    low_ = eightDigits(static_cast<std::uint32_t>(v / powersOfTen[8])) |
+           DigitImage{eightDigits(static_cast<std::uint32_t>(v % powersOfTen[8]))} << 64;
+  }
+  int count() const noexcept { return count_; }
+  // Writes digits [first, count), first < count, to `at`, and up to sixteen bytes more that
+  // the caller overwrites or does not count.
+  void put(char* at, int first) const noexcept {
+    int position = maxDigits - count_ + first;  // in high_ followed by low_
+    for (; position < 2; ++position) *at++ = high_[position];
+    store(at, low_ >> 8 * (position - 2));
+  }
+
+ private:
+  DigitImage low_;
+  char high_[2] = {'0', '0'};
+  int count_;
+};
+
 // Infinities (an unset integer bit counts as one) and NaNs.
 bool isInfinityOrNaN(ExtendedReal value) noexcept {
   return value.biasedExponent() == extendedMaxExponent;
 }
 bool isInfinity(ExtendedReal value) noexcept {
   return value.significand == 0x8000000000000000u || (value.significand >> 63) == 0;
+}
+
+// Layout: digits and exponent to the general form.
+
+// Writes the digits of a finite nonzero magnitude, value = 0.digits × 10^x, at `out` in the
+// general form for the precision p; returns the end of the text.
+char* layOutGeneral(const DigitText& digits, int x, int p, int minExponentDigits, char separator,
+                    char* out) noexcept {
+  const int count = digits.count();
+  constexpr DigitImage zeros = DigitImage{asciiZeros} << 64 | asciiZeros;
+  if (x > p || x < -3) {
+    // Scientific: d1[.d2…]E[-]exponent.
+    digits.put(out, 0);
+    ++out;
+    if (count > 1) {
+      *out++ = separator;
+      digits.put(out, 1);
+      out += count - 1;
+    }
+    *out++ = 'E';
+    int shown = x - 1;
+    if (shown < 0) {
+      *out++ = '-';
+      shown = -shown;
+    }
+    // At most four digits: the magnitudes lie between 10^-4951 and 10^4933.
+    const int length = std::max(minExponentDigits, shown < 10     ? 1
+                                                   : shown < 100  ? 2
+                                                   : shown < 1000 ? 3
+                                                                  : 4);
+    const std::uint64_t exponentText =
+        eightDigits(static_cast<std::uint32_t>(shown)) >> 8 * (8 - length);
+    std::memcpy(out, &exponentText, sizeof exponentText);
+    return out + length;
+  }
+  if (x > 0) {
+    // Positional with x integer digits, padded with zeros.
+    digits.put(out, 0);
+    if (count > x) {
+      out[x] = separator;
+      digits.put(out + x + 1, x);
+      return out + count + 1;
+    }
+    store(out + count, zeros);  // x <= p <= 18: at most 17 zeros, in two stores
+    store(out + count + 16, zeros);
+    return out + x;
+  }
+  // 0.[000]digits for magnitudes below 1.
+  out[0] = '0';
+  out[1] = separator;
+  store(out + 2, zeros);
+  digits.put(out + 2 - x, 0);
+  return out + 2 - x + count;
 }
 
 }  // namespace
@@ -241,7 +285,7 @@ DecimalDigits toDecimalDigits(ExtendedReal value, int precision) noexcept {
   }
   const Significand s = significantDigits(value, precision);
   if (s.count == 0) return result;
-  writeDigits(s.digits, s.count, result.digits);
+  DigitText(s.digits, s.count).put(result.digits, 0);
   result.digits[s.count] = '\0';
   result.exponent = static_cast<std::int16_t>(s.exponent);
   result.negative = value.isNegative();
@@ -272,70 +316,8 @@ std::size_t formatGeneralInto(ExtendedReal value, int precision, int exponentDig
     return 1;
   }
   if (value.isNegative()) *out++ = '-';
-
-  // Up to 16 digits are written from a register image of them (the text beyond what is
-  // written is overwritten or not counted); more through their characters.
-  const int count = s.count, x = s.exponent;
-  char text[maxDigits + 1];
-  DigitImage image = 0;
-  if (count <= 16) {
-    image = sixteenDigits(s.digits);
-  } else {
-    writeDigits(s.digits, count, text);
-  }
-  // digits[first, count) to `at`.
-  const auto putDigits = [&](char* at, int first) {
-    if (count <= 16) {
-      store(at, image >> (8 * (16 - count + first)));
-    } else {
-      std::memcpy(at, text + first, static_cast<std::size_t>(count - first));
-    }
-  };
-  constexpr DigitImage zeros = ~DigitImage{0} / 0xFF * '0';  // sixteen '0' characters
-
-  if (x > p || x < -3) {
-    // Scientific: d1[.d2…]E[-]exponent.
-    putDigits(out, 0);
-    ++out;
-    if (count > 1) {
-      *out++ = separator;
-      putDigits(out, 1);
-      out += count - 1;
-    }
-    *out++ = 'E';
-    int shown = x - 1;
-    if (shown < 0) {
-      *out++ = '-';
-      shown = -shown;
-    }
-    char exponentText[8];
-    int length = 0;
-    do {
-      exponentText[length++] = static_cast<char>('0' + shown % 10);
-      shown /= 10;
-    } while (shown != 0);
-    while (length < minExponentDigits) exponentText[length++] = '0';
-    while (length > 0) *out++ = exponentText[--length];
-  } else if (x > 0) {
-    // Positional with x integer digits, padded with zeros.
-    putDigits(out, 0);
-    if (count > x) {
-      out[x] = separator;
-      putDigits(out + x + 1, x);
-      out += count + 1;
-    } else {
-      store(out + count, zeros);  // x <= p <= 18: at most 17 zeros, in two stores
-      store(out + count + 16, zeros);
-      out += x;
-    }
-  } else {
-    // 0.[000]digits for magnitudes below 1.
-    out[0] = '0';
-    out[1] = separator;
-    store(out + 2, zeros);
-    putDigits(out + 2 - x, 0);
-    out += 2 - x + count;
-  }
+  out =
+      layOutGeneral(DigitText(s.digits, s.count), s.exponent, p, minExponentDigits, separator, out);
   return static_cast<std::size_t>(out - buffer);
 }
 
