@@ -56,8 +56,8 @@ ExtendedReal divideByPowerOfTen(std::uint64_t m, int k) noexcept {
 
 // The text of most numbers: 1 to 19 digits with at most one separator among them, and not
 // zero. Its value is the digits' integer m, exact, divided by 10^(fraction digits): the one
-// rounding the general steps make of it, and no flag that they would leave. False, with
-// nothing done, for any other text.
+// rounding that convert() makes of it, and no flag that it would leave. False, with nothing
+// done, for any other text.
 bool convertPlainDecimal(std::string_view text, char separator, ExtendedReal& value) noexcept {
   if (text.empty() || text.size() > 19 || separator == '\0') return false;
   std::uint64_t m = 0;
@@ -73,7 +73,7 @@ bool convertPlainDecimal(std::string_view text, char separator, ExtendedReal& va
       return false;
     }
   }
-  // Nineteen digits may pass 2^63, where the general steps start rounding.
+  // Nineteen digits may pass 2^63, where convert() starts rounding.
   if (m == 0 || (text.size() == 19 && fractionDigits < 0)) return false;
   value = fractionDigits <= 0 ? extendedFromInt64(static_cast<std::int64_t>(m))
                               : divideByPowerOfTen(m, fractionDigits);
@@ -137,7 +137,9 @@ bool convert(std::string_view text, char separator, ExtendedReal& value) noexcep
   skipSpaces();
   if (p != end) return false;
 
-  // Beyond ±5120 the scaling gives a constant, so the clamp changes no result.
+  // n is at most 4999 (the exponent's digits stop there), but fraction digits can take it
+  // as far down as the text is long: it is clamped at -2^20 to fit the scaling's 32 bits.
+  // Every n at or below -5120 scales to the same +0, so the clamp changes no result.
   constexpr std::int64_t nLimit = 1 << 20;
   const auto scale = static_cast<std::int32_t>(n < -nLimit ? -nLimit : n);
   if (inInteger && exact != 0 && scale < 0 && scale >= -31) {
