@@ -7,8 +7,10 @@ add_subdirectory(${PUMPCALC_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXC
 include(GoogleTest)
 
 # pumpcalc_add_gtest(NAME SOURCES... [LIBRARIES libs...])
-# Natively every test case is its own CTest test; under Wine each executable is one CTest
-# test, since listing the cases would start every program once more.
+# Natively every test case is its own CTest test, named as GoogleTest names it (a
+# parameterized case by its name generator, without a dump of its parameter); under Wine
+# each executable is one CTest test, since listing the cases would start every program once
+# more.
 function(pumpcalc_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -18,6 +20,6 @@ function(pumpcalc_add_gtest name)
     # The tests that show windows share one display, its focus and keyboard state.
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK pumpcalc_desktop)
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
   endif()
 endfunction()
