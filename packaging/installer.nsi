@@ -1,6 +1,8 @@
 ; The pumpcalc installer. packaging/CMakeLists.txt builds it from the staged release files:
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=0.1 -DVERSION_QUAD=0.1.0.0 -DPUBLISHER=...
-;            -DCOPYRIGHT=... -DSTAGE=folder -DOUT_FILE=setup.exe installer.nsi
+;            -DCOPYRIGHT=... -DSTAGE=folder -DOUT_FILE=setup.exe [-DSIGN=program] installer.nsi
+; SIGN, when given, signs a Windows program in place (tools/sign-file): the uninstaller before
+; it is stored in the installer, then the installer itself. A failed signing fails the build.
 ;
 ; Per-user by default, without administrator rights, into %LOCALAPPDATA%\Programs\pumpcalc
 ; with the entries in HKCU; per-machine, into Program Files with the entries in HKLM, when
@@ -36,6 +38,10 @@ ManifestSupportedOS all
 
 Name "pumpcalc ${VERSION}"
 OutFile "${OUT_FILE}"
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
+!endif
 ; Left empty: .onInit chooses the folder of the install mode unless /D= gave one.
 InstallDir ""
 BrandingText "pumpcalc ${VERSION}"

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -125,6 +126,9 @@ class Installer : public testing::Test {
   // entry, which the uninstaller removes last, is gone: the uninstaller hands its work to
   // a copy of itself in %TEMP% and ends at once.
   void uninstall(const Mode& mode) {
+    // A copy of the uninstaller, for a check of it outside Wine (its signature), when asked.
+    if (const wchar_t* copy = _wgetenv(L"PUMPCALC_KEEP_UNINSTALLER"))
+      fs::copy_file(folder_ / L"uninstall.exe", copy, fs::copy_options::overwrite_existing);
     ASSERT_EQ(run(folder_ / L"uninstall.exe", L"/S"), 0u);
     ASSERT_TRUE(e2e::waitUntil([&] { return !entryText(mode.root, L"InstallLocation"); }, timeout));
     EXPECT_FALSE(fs::exists(shortcutOf(mode)));
