@@ -178,6 +178,7 @@ TEST(Batch, AHeaderThatCannotBeUsedEndsTheBatch) {
       {"flow,head,efficiency\n", named},
       {"flow,head,eff,eff\n", named},
       {"flow,head,eff\n", numbered},
+      {"flow,head\n1,2\n", header},
   };
   for (const auto& [input, settings] : cases) {
     EXPECT_THROW(runOn(input, settings), BatchFailure) << input;
