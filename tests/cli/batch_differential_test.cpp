@@ -14,30 +14,17 @@
 
 #include "core/motor_rating.h"
 #include "tests/core/test_values.h"
+#include "tests/support/rng.h"
 
 namespace pumpcalc::clitest {
 namespace {
 
-// splitmix64: fully determined by its seed.
-class Rng {
- public:
-  explicit Rng(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t next() {
-    std::uint64_t z = (state_ += 0x9E37'79B9'7F4A'7C15u);
-    z = (z ^ (z >> 30)) * 0xBF58'476D'1CE4'E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D0'49BB'1331'11EBu;
-    return z ^ (z >> 31);
-  }
-  std::size_t below(std::size_t n) { return static_cast<std::size_t>(next() % n); }
-  bool percent(unsigned p) { return below(100) < p; }
-  template <class T, std::size_t N>
-  const T& pick(const std::array<T, N>& items) {
-    return items[below(N)];
-  }
+using pumpcalc::test::Rng;
 
- private:
-  std::uint64_t state_;
-};
+template <class T, std::size_t N>
+const T& pick(Rng& rng, const std::array<T, N>& items) {
+  return items[rng.below(N)];
+}
 
 struct Schedule {
   std::string input;
@@ -58,9 +45,9 @@ class ScheduleGenerator {
     settings.csv = rng_.percent(50);
     if (settings.csv) {
       settings.separator = rng_.percent(85) ? (s.decimalSeparator == ',' ? ';' : ',')
-                                            : rng_.pick(std::array{'|', '\t', ',', ';'});
+                                            : pick(rng_, std::array{'|', '\t', ',', ';'});
     } else {
-      settings.separator = rng_.percent(85) ? '\t' : rng_.pick(std::array{'|', ';', ' '});
+      settings.separator = rng_.percent(85) ? '\t' : pick(rng_, std::array{'|', ';', ' '});
       if (settings.separator == s.decimalSeparator) settings.separator = '\t';
     }
     separator_ = settings.separator;
@@ -76,7 +63,7 @@ class ScheduleGenerator {
       settings.columns.emplace();
       for (const std::size_t column : columns) settings.columns->push_back({column + 1, {}});
     }
-    lineEnd_ = rng_.pick(std::array{"\n", "\r\n", "mixed"});
+    lineEnd_ = pick(rng_, std::array{"\n", "\r\n", "mixed"});
     if (rng_.percent(20)) s.input += "\xEF\xBB\xBF";
     if (rng_.percent(30)) {
       settings.header = true;
@@ -135,7 +122,7 @@ class ScheduleGenerator {
 
   // A copied column: text of any kind.
   std::string filler() {
-    std::string text = rng_.pick(std::array<std::string, 4>{"P-101", "泵 1", "", "spare"});
+    std::string text = pick(rng_, std::array<std::string, 4>{"P-101", "泵 1", "", "spare"});
     for (std::size_t i = rng_.below(3); i > 0; --i) insertUnusual(text);
     return text;
   }
@@ -149,7 +136,7 @@ class ScheduleGenerator {
         "\"", "\xF4\x8F\xBF\xBF", "\xE0\xA0\x80",     "abc",      "\r"};
     std::string piece(rng_.below(9), ' ');
     piece +=
-        rng_.percent(60) ? rng_.pick(pieces) : std::string(1, static_cast<char>(rng_.below(256)));
+        rng_.percent(60) ? pick(rng_, pieces) : std::string(1, static_cast<char>(rng_.below(256)));
     text.insert(rng_.below(text.size() + 1), piece);
   }
 
@@ -161,7 +148,7 @@ class ScheduleGenerator {
       quoted += c;
       if (c == '"') quoted += '"';
     }
-    if (rng_.percent(20)) quoted += rng_.pick(std::array<std::string, 3>{"\n", "\r\n", sep()});
+    if (rng_.percent(20)) quoted += pick(rng_, std::array<std::string, 3>{"\n", "\r\n", sep()});
     if (rng_.percent(95)) quoted += '"';
     if (rng_.percent(5)) quoted += "x";
     return quoted;
