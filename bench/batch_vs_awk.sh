@@ -16,7 +16,7 @@
 # run, so that a load that comes and goes on the machine meets all of them; each figure is
 # the median of its runs. pumpcalc-cli also runs with --threads 1, for its one-thread figure.
 # Prints rows per second and whether pumpcalc-cli reaches the targets: at least plain_batch's
-# rate and 3 times awk's.
+# rate, on all processors and on one thread, and 5 times awk's.
 set -euo pipefail
 export LC_ALL=C  # "." as the decimal separator for every program
 
@@ -134,8 +134,9 @@ for format in tsv csv; do
       'BEGIN { printf "  %-18s %8.3f s  %12.0f rows/s\n", name, t, rows / t }'
   done
   awk -v p="$(median "${times[$format-pumpcalc]}")" -v c="$(median "${times[$format-plain]}")" \
-    -v a="$(median "${times[$format-awk]}")" 'BEGIN {
+    -v a="$(median "${times[$format-awk]}")" -v p1="$(median "${times[$format-pumpcalc-1thread]}")" 'BEGIN {
     printf "  pumpcalc / plain_batch rows/s: %.2f (target >= 1): %s\n", c / p, (c / p >= 1) ? "met" : "MISSED"
-    printf "  pumpcalc / awk rows/s:         %.2f (target >= 3): %s\n", a / p, (a / p >= 3) ? "met" : "MISSED"
+    printf "  one thread / plain_batch:      %.2f (target >= 1): %s\n", c / p1, (c / p1 >= 1) ? "met" : "MISSED"
+    printf "  pumpcalc / awk rows/s:         %.2f (target >= 5): %s\n", a / p, (a / p >= 5) ? "met" : "MISSED"
   }'
 done

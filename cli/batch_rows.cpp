@@ -28,6 +28,7 @@ RecordCheck selectFields(std::string_view record, const RowLayout& layout,
     }
   };
   if (forEachPlainField(record, layout.dialect, select)) return {};
+  selected = {};
   return forEachField(record, layout.dialect, select);
 }
 

@@ -18,6 +18,9 @@ class OutputText {
   void advance(std::size_t count) noexcept { size_ += count; }
 
   void append(std::string_view text) {
+    // An empty buffer may have no storage at all, and memcpy wants a valid pointer even for
+    // no bytes.
+    if (text.empty()) return;
     std::memcpy(room(text.size()), text.data(), text.size());
     size_ += text.size();
   }

@@ -106,38 +106,53 @@ constexpr std::uint64_t bytesEqualTo(std::uint64_t x, char c) noexcept {
   return zeroBytes(x ^ (eachByte * static_cast<unsigned char>(c)));
 }
 
+// The bytes of `record` from `base` on, eight of them or the rest, as one little-endian word
+// (byte base + i in bits 8i to 8i + 7), and the high bit of each of those bytes in `inRecord`.
+inline std::uint64_t wordAt(std::string_view record, std::size_t base,
+                            std::uint64_t& inRecord) noexcept {
+  const char* const data = record.data();
+  const std::size_t size = record.size();
+  const std::size_t count = size - base < 8 ? size - base : 8;
+  std::uint64_t word = 0;
+  if (count == 8) {
+    std::memcpy(&word, data + base, 8);
+  } else if (size >= 8) {
+    // The last eight bytes, shifted so that the tail comes first.
+    std::memcpy(&word, data + size - 8, 8);
+    word >>= 8 * (8 - count);
+  } else {
+    for (std::size_t i = 0; i < count; ++i) {
+      word |= std::uint64_t{static_cast<unsigned char>(data[base + i])} << (8 * i);
+    }
+  }
+  inRecord = count == 8 ? highBits : highBits & ((1ull << (8 * count)) - 1);
+  return word;
+}
+
 }  // namespace detail
 
 // forEachField for the common record, eight bytes at a time: ASCII text without NUL bytes,
 // without quotes in CSV, and no longer than a field may be. Returns false, having visited
 // nothing, for any other record. The fields of such a record are unquoted and well-formed.
+//
+// The whole record is checked before the first field is visited: a caller that falls back
+// to forEachField must not have seen part of the record already.
 template <class OnField>
 bool forEachPlainField(std::string_view record, const TableDialect& dialect, OnField&& onField) {
   using namespace detail;
-  const char* const data = record.data();
   const std::size_t size = record.size();
   if (size > maxFieldBytes) return false;
   const bool csv = dialect.format == TableFormat::csv;
-  std::size_t start = 0, index = 0;
+  std::uint64_t inRecord;
   for (std::size_t base = 0; base < size; base += 8) {
-    const std::size_t count = size - base < 8 ? size - base : 8;
-    std::uint64_t word = 0;
-    if (count == 8) {
-      std::memcpy(&word, data + base, 8);
-    } else if (size >= 8) {
-      // The last eight bytes, shifted so that the tail comes first.
-      std::memcpy(&word, data + size - 8, 8);
-      word >>= 8 * (8 - count);
-    } else {
-      for (std::size_t i = 0; i < count; ++i) {
-        word |= std::uint64_t{static_cast<unsigned char>(data[i])} << (8 * i);
-      }
-    }
-    // The high bits of the bytes that belong to the record (little-endian order).
-    const std::uint64_t inRecord = count == 8 ? highBits : highBits & ((1ull << (8 * count)) - 1);
+    const std::uint64_t word = wordAt(record, base, inRecord);
     std::uint64_t unusual = zeroBytes(word) | (word & highBits);
     if (csv) unusual |= bytesEqualTo(word, '"');
     if ((unusual & inRecord) != 0) return false;
+  }
+  std::size_t start = 0, index = 0;
+  for (std::size_t base = 0; base < size; base += 8) {
+    const std::uint64_t word = wordAt(record, base, inRecord);
     for (std::uint64_t separators = bytesEqualTo(word, dialect.separator) & inRecord;
          separators != 0; separators &= separators - 1) {
       const std::size_t at = base + static_cast<std::size_t>(std::countr_zero(separators)) / 8;

@@ -75,6 +75,10 @@ std::variant<RowLayout, std::string> makeRowLayout(
       layout.columns[i] = static_cast<std::size_t>(found - names.begin());
     }
   }
+  if (headerNames && !selection && headerNames->size() < 3) {
+    // The default columns are the first three: a narrower header lacks one of them.
+    return "the header has " + std::to_string(headerNames->size()) + " columns, not 3";
+  }
   if (headerNames) {
     layout.width = headerNames->size();
     layout.widthMessage = "expected " + std::to_string(layout.width) + " " + separated +

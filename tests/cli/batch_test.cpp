@@ -174,10 +174,9 @@ TEST(Batch, AHeaderThatCannotBeUsedEndsTheBatch) {
   BatchSettings numbered = header;
   numbered.columns = test::columns("1,2,4");
   const std::pair<std::string, BatchSettings> cases[] = {
-      {"flow,\"head,eff\n1,2,3\n", header},
-      {"flow,head,efficiency\n", named},
-      {"flow,head,eff,eff\n", named},
-      {"flow,head,eff\n", numbered},
+      {"flow,\"head,eff\n1,2,3\n", header}, {"flow,head,efficiency\n", named},
+      {"flow,head,eff,eff\n", named},       {"flow,head,eff\n", numbered},
+      {"flow,head\n1,2\n", header},
   };
   for (const auto& [input, settings] : cases) {
     EXPECT_THROW(runOn(input, settings), BatchFailure) << input;

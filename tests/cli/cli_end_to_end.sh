@@ -50,6 +50,13 @@ input="$work/pumps.tsv" expect batch 1 \
 printf '50\t20\t70\n' >"$work/good.tsv"
 input="$work/good.tsv" expect batch-all-good 0 \
   "50${tab}20${tab}70${tab}3.89044506691565${tab}4.27948957360722${tab}4.66853408029879${nl}" "" -- --batch
+# A field that holds text beyond ASCII is split at the tabs only, and reads as the window
+# reads its box.
+nbsp=$'\xC2\xA0'
+printf '0.99\t1\t12泵\n3750\t1\t%s12\n' "$nbsp" >"$work/text.tsv"
+input="$work/text.tsv" expect batch-text-beyond-ascii 1 \
+  "0.99${tab}1${tab}12泵${tab}error${tab}'12泵' is not a valid floating point value${nl}3750${tab}1${tab}${nbsp}12${tab}error${tab}'${nbsp}12' is not a valid floating point value${nl}" \
+  "" -- --batch --decimal-separator .
 
 run --help >"$work/help" 2>&1 && grep -q -- '--decimal-separator' "$work/help" || {
   echo "FAIL help"

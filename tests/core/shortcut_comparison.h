@@ -1,19 +1,24 @@
-// The shortcuts of the decimal conversions and of the rounding to a double checked against
-// the plain sequence of ExtendedReal operations that they stand for (which the x87
-// comparison checks against the hardware): toDecimalDigits and formatGeneral against
-// scaleByPowerOfTen, roundToInteger, compare and division; tryTextToExtended against
-// scaleByPowerOfTen of the digits' integer; roundToNormalDouble against toBinary64 and
-// fromBinary64; InvariantDivisor against operator/. Generated values aim at the roundings
-// the shortcuts decide: a product halfway between two 64-bit significands, a scaled value
-// halfway between two integers, a value halfway between two doubles, a quotient near a tie. Shared
-// by shortcut_test.cpp and the long extended_real_sweep.
+// The shortcuts of the decimal conversions, the rounding to a double and the division
+// checked twice: against the plain sequence of ExtendedReal operations that they stand for,
+// and against the independent reference (the host's x87 instructions, powers of ten from
+// exact integers, the decimal rounding written out), which shares nothing with core/.
+// toDecimalDigits and formatGeneral against scaling, rounding to an integer, compare and
+// division; tryTextToExtended against the digit-by-digit accumulation and scaling;
+// roundToNormalDouble against FST and FLD of a double; InvariantDivisor against FDIV.
+// Generated values aim at the roundings the shortcuts decide: a product halfway between two
+// 64-bit significands, a scaled value halfway between two integers, a value halfway between
+// two doubles, a quotient near a tie. Shared by shortcut_test.cpp and the long
+// extended_real_sweep.
 #pragma once
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/decimal_format.h"
 #include "core/decimal_parse.h"
@@ -22,6 +27,7 @@
 #include "core/invariant_divisor.h"
 #include "core/locale_numbers.h"
 #include "core/powers_of_ten.h"
+#include "tests/core/independent_reference.h"
 #include "tests/core/x87_comparison.h"
 
 namespace pumpcalc::shortcuttest {
@@ -38,36 +44,20 @@ inline DecimalDigits plainDecimalDigits(ExtendedReal value, int precision) {
     ++exponent;
   }
   const int shift = extendedExponentBias + 63 - scaled.biasedExponent();
-  std::uint64_t v =
+  const std::uint64_t v =
       scaled.isNegative() || shift < 0 || shift > 63 ? 0 : scaled.significand >> shift;
-  std::uint64_t unit = 1;
-  for (int i = precision; i < 18; ++i) unit *= 10;
-  std::uint64_t limit = 1;
-  for (int i = 0; i < precision; ++i) limit *= 10;
-  int count = 18;
-  if (precision < 18) {
-    v = (v + unit / 2) / unit;
-    count = precision;
-    if (v == limit) {
-      v = 1;
-      count = 1;
-      ++exponent;
-    }
-  }
-  while (count > 0 && v % 10 == 0) {
-    v /= 10;
-    --count;
-  }
-  if (count == 0) return result;
-  for (int i = count - 1; i >= 0; --i, v /= 10) result.digits[i] = static_cast<char>('0' + v % 10);
+  char eighteen[32];
+  std::snprintf(eighteen, sizeof eighteen, "%018llu", static_cast<unsigned long long>(v));
+  const std::string digits = independent::roundDigitsHalfUp(eighteen, precision, exponent);
+  if (digits.empty()) return result;
+  digits.copy(result.digits, digits.size());
   result.exponent = static_cast<std::int16_t>(exponent);
   result.negative = value.isNegative();
   return result;
 }
 
-// formatGeneral's text by its plain steps (exponentDigits 0), from plainDecimalDigits.
-inline std::string plainGeneralText(ExtendedReal value, int precision, char separator) {
-  const DecimalDigits d = plainDecimalDigits(value, precision);
+// formatGeneral's text (exponentDigits 0) laid out from its digits.
+inline std::string generalText(const DecimalDigits& d, int precision, char separator) {
   const std::string digits = d.digits;
   const int x = d.exponent, count = static_cast<int>(digits.size());
   std::string text = d.negative ? "-" : "";
@@ -189,46 +179,136 @@ struct Summary {
   std::uint64_t failures = 0;
 };
 
-// x through roundToNormalDouble, where it applies, against toBinary64 and fromBinary64.
-inline bool matchesDoubleRounding(ExtendedReal x, std::FILE* out) {
-  floatUnit() = {};
-  ExtendedReal quick;
-  if (!roundToNormalDouble(x, quick)) return floatUnit().flags == 0;
-  const std::uint8_t quickFlags = floatUnit().flags;
-  floatUnit() = {};
-  const ExtendedReal plain = fromBinary64(toBinary64(x));
-  if (quick == plain && quickFlags == floatUnit().flags) return true;
-  std::fprintf(out,
-               "double %04X:%016llX: %04X:%016llX flags %02X, expected %04X:%016llX flags %02X\n",
-               x.signExponent, static_cast<unsigned long long>(x.significand), quick.signExponent,
-               static_cast<unsigned long long>(quick.significand), quickFlags, plain.signExponent,
-               static_cast<unsigned long long>(plain.significand), floatUnit().flags);
-  return false;
+inline std::string hex(ExtendedReal x) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%04X:%016llX", x.signExponent,
+                static_cast<unsigned long long>(x.significand));
+  return text;
 }
 
-// a ÷ b through InvariantDivisor, where it applies, against operator/.
+// One result with its flags, as each side gives it.
+struct Outcome {
+  ExtendedReal value;
+  std::uint8_t flags = 0;
+  bool operator==(const Outcome&) const = default;
+};
+
+// The shortcut's outcome against each reference's; a line to `out` for each that differs.
+inline bool matches(const char* what, const std::string& operands, const Outcome& quick,
+                    std::initializer_list<std::pair<const char*, Outcome>> references,
+                    std::FILE* out) {
+  bool same = true;
+  for (const auto& [name, expected] : references) {
+    if (quick == expected) continue;
+    same = false;
+    std::fprintf(out, "%s %s: %s flags %02X, %s reference %s flags %02X\n", what, operands.c_str(),
+                 hex(quick.value).c_str(), quick.flags, name, hex(expected.value).c_str(),
+                 expected.flags);
+  }
+  return same;
+}
+
+// x through roundToNormalDouble, where it applies, against toBinary64 and fromBinary64, and
+// against FST and FLD.
+inline bool matchesDoubleRounding(ExtendedReal x, std::FILE* out) {
+  floatUnit() = {};
+  ExtendedReal rounded;
+  if (!roundToNormalDouble(x, rounded)) return floatUnit().flags == 0;
+  const Outcome quick{rounded, floatUnit().flags};
+  floatUnit() = {};
+  const Outcome plain{fromBinary64(toBinary64(x)), floatUnit().flags};
+#if PUMPCALC_HAVE_X87_REFERENCE
+  const x87::Result80 hardware = independent::throughDouble(x);
+  return matches("double", hex(x), quick,
+                 {{"plain", plain}, {"x87", {hardware.value, hardware.flags}}}, out);
+#else
+  return matches("double", hex(x), quick, {{"plain", plain}}, out);
+#endif
+}
+
+// a ÷ b through InvariantDivisor, where it applies, against operator/ and against FDIV.
 inline bool matchesDivision(ExtendedReal a, ExtendedReal b, std::FILE* out) {
   floatUnit() = {};
-  ExtendedReal quick;
-  if (!InvariantDivisor(b).divide(a, quick)) return floatUnit().flags == 0;
-  const std::uint8_t quickFlags = floatUnit().flags;
+  ExtendedReal quotient;
+  if (!InvariantDivisor(b).divide(a, quotient)) return floatUnit().flags == 0;
+  const Outcome quick{quotient, floatUnit().flags};
   floatUnit() = {};
-  const ExtendedReal plain = a / b;
-  if (quick == plain && quickFlags == floatUnit().flags) return true;
-  std::fprintf(out,
-               "divide %04X:%016llX by %04X:%016llX: %04X:%016llX flags %02X, expected "
-               "%04X:%016llX flags %02X\n",
-               a.signExponent, static_cast<unsigned long long>(a.significand), b.signExponent,
-               static_cast<unsigned long long>(b.significand), quick.signExponent,
-               static_cast<unsigned long long>(quick.significand), quickFlags, plain.signExponent,
-               static_cast<unsigned long long>(plain.significand), floatUnit().flags);
-  return false;
+  const Outcome plain{a / b, floatUnit().flags};
+#if PUMPCALC_HAVE_X87_REFERENCE
+  const x87::Result80 hardware = x87::divide(a, b);
+  return matches("divide", hex(a) + " by " + hex(b), quick,
+                 {{"plain", plain}, {"x87", {hardware.value, hardware.flags}}}, out);
+#else
+  return matches("divide", hex(a) + " by " + hex(b), quick, {{"plain", plain}}, out);
+#endif
+}
+
+// toDecimalDigits of x against its plain steps and against the independent reference:
+// digits, exponent, sign and flags; formatGeneral's text against the texts laid out from
+// the references' digits.
+inline bool matchesDigits(ExtendedReal x, int precision, std::FILE* out) {
+  floatUnit() = {};
+  const DecimalDigits plain = plainDecimalDigits(x, precision);
+  const std::uint8_t plainFlags = floatUnit().flags;
+  floatUnit() = {};
+  const DecimalDigits quick = toDecimalDigits(x, precision);
+  const std::uint8_t quickFlags = floatUnit().flags;
+  std::vector<std::pair<const char*, std::pair<DecimalDigits, std::uint8_t>>> references = {
+      {"plain", {plain, plainFlags}}};
+#if PUMPCALC_HAVE_X87_REFERENCE
+  const independent::Digits exact = independent::decimalDigits(x, precision);
+  DecimalDigits hardware;
+  exact.digits.copy(hardware.digits, exact.digits.size());
+  hardware.exponent = static_cast<std::int16_t>(exact.exponent);
+  hardware.negative = exact.negative;
+  references.push_back({"x87", {hardware, exact.flags}});
+#endif
+  floatUnit() = {};
+  char buffer[formatBufferSize];
+  const std::string text(buffer, formatGeneral(x, precision, 0, buffer));
+  bool same = true;
+  for (const auto& [name, reference] : references) {
+    const DecimalDigits& d = reference.first;
+    if (quick.exponent != d.exponent || quick.negative != d.negative ||
+        std::string(quick.digits) != d.digits || quickFlags != reference.second) {
+      same = false;
+      std::fprintf(out,
+                   "digits %s precision %d: %s E%d flags %02X, %s reference %s E%d flags %02X\n",
+                   hex(x).c_str(), precision, quick.digits, quick.exponent, quickFlags, name,
+                   d.digits, d.exponent, reference.second);
+    }
+    const std::string expected = generalText(d, precision, '.');
+    if (text != expected) {
+      same = false;
+      std::fprintf(out, "text %s precision %d: %s, %s reference %s\n", hex(x).c_str(), precision,
+                   text.c_str(), name, expected.c_str());
+    }
+  }
+  return same;
+}
+
+// The text of m with k fraction digits through tryTextToExtended, against the general
+// scaling of m and against the digit-by-digit reading with x87 instructions.
+inline bool matchesParse(std::uint64_t m, int k, std::FILE* out) {
+  const std::string text = fixedPointText(m, k);
+  ExtendedReal parsed;
+  const bool accepted = tryTextToExtended(text, parsed);
+  const Outcome quick{accepted ? parsed : ExtendedReal::fromBits(true, 0x7FFF, 0), 0};
+  const Outcome plain{plainScaledInteger(m, k), 0};
+#if PUMPCALC_HAVE_X87_REFERENCE
+  std::string digits = text;
+  digits.erase(digits.find('.'), 1);
+  return matches("parse", text, quick,
+                 {{"plain", plain}, {"x87", {independent::parseDigits(digits, k), 0}}}, out);
+#else
+  return matches("parse", text, quick, {{"plain", plain}}, out);
+#endif
 }
 
 // `count` values through toDecimalDigits (precision 15 and 18) and formatGeneral (15 and
 // 2 to 18), `count` texts through tryTextToExtended, `count` values, weighted to the edges
 // of the doubles, through roundToNormalDouble and `count` quotients, weighted to ties and
-// the ends of the range, through InvariantDivisor, each against its plain steps;
+// the ends of the range, through InvariantDivisor, each against both references;
 // mismatches one line each to `out`.
 inline Summary compareShortcuts(std::uint64_t count, std::uint64_t seed, std::FILE* out) {
   const char savedSeparator = DecimalSeparatorChar;
@@ -236,57 +316,19 @@ inline Summary compareShortcuts(std::uint64_t count, std::uint64_t seed, std::FI
   CaseGenerator generator(seed);
   x87test::CaseGenerator doubles(seed), divisions(seed + 1);
   Summary summary;
+  const auto tally = [&summary](bool same) {
+    ++summary.cases;
+    if (!same) ++summary.failures;
+  };
   for (std::uint64_t i = 0; i < count && summary.failures < 20; ++i) {
     const ExtendedReal x = generator.value();
-    for (int precision : {15, 18}) {
-      floatUnit() = {};
-      const DecimalDigits plain = plainDecimalDigits(x, precision);
-      const std::uint8_t plainFlags = floatUnit().flags;
-      floatUnit() = {};
-      const DecimalDigits quick = toDecimalDigits(x, precision);
-      ++summary.cases;
-      if (quick.exponent != plain.exponent || quick.negative != plain.negative ||
-          std::string(quick.digits) != plain.digits || floatUnit().flags != plainFlags) {
-        ++summary.failures;
-        std::fprintf(out, "digits %04X:%016llX precision %d: %s E%d, expected %s E%d\n",
-                     x.signExponent, static_cast<unsigned long long>(x.significand), precision,
-                     quick.digits, quick.exponent, plain.digits, plain.exponent);
-      }
-    }
     const int anyPrecision = static_cast<int>(2 + (x.significand >> 7) % 17);
-    for (int precision : {15, anyPrecision}) {
-      char text[formatBufferSize];
-      floatUnit() = {};
-      const std::string quick(text, formatGeneral(x, precision, 0, text));
-      const std::string plain = plainGeneralText(x, precision, '.');
-      ++summary.cases;
-      if (quick != plain) {
-        ++summary.failures;
-        std::fprintf(out, "text %04X:%016llX precision %d: %s, expected %s\n", x.signExponent,
-                     static_cast<unsigned long long>(x.significand), precision, quick.c_str(),
-                     plain.c_str());
-      }
-    }
-    ++summary.cases;
-    if (!matchesDoubleRounding(doubles.next(x87test::Operation::toBinary64).a, out)) {
-      ++summary.failures;
-    }
+    for (int precision : {15, 18, anyPrecision}) tally(matchesDigits(x, precision, out));
+    tally(matchesDoubleRounding(doubles.next(x87test::Operation::toBinary64).a, out));
     const x87test::Operands division = divisions.next(x87test::Operation::divide);
-    ++summary.cases;
-    if (!matchesDivision(division.a, division.b, out)) ++summary.failures;
+    tally(matchesDivision(division.a, division.b, out));
     const std::uint64_t m = generator.integer();
-    const int k = generator.fractionDigits();
-    const std::string text = fixedPointText(m, k);
-    ExtendedReal parsed;
-    const bool accepted = tryTextToExtended(text, parsed);
-    const ExtendedReal expected = plainScaledInteger(m, k);
-    ++summary.cases;
-    if (!accepted || parsed != expected) {
-      ++summary.failures;
-      std::fprintf(out, "parse %s: %04X:%016llX, expected %04X:%016llX\n", text.c_str(),
-                   parsed.signExponent, static_cast<unsigned long long>(parsed.significand),
-                   expected.signExponent, static_cast<unsigned long long>(expected.significand));
-    }
+    tally(matchesParse(m, generator.fractionDigits(), out));
   }
   floatUnit() = {};
   DecimalSeparatorChar = savedSeparator;

@@ -1,5 +1,5 @@
-// The shortcuts of the conversions and the double rounding give the bits of the plain
-// operation sequence.
+// The shortcuts of the conversions, the double rounding and the division give the bits and
+// flags of the plain operation sequence and of the independent reference.
 #include <gtest/gtest.h>
 
 #include "tests/core/shortcut_comparison.h"
@@ -7,7 +7,7 @@
 namespace pumpcalc {
 namespace {
 
-TEST(Shortcuts, MatchThePlainOperationSequence) {
+TEST(Shortcuts, MatchThePlainSequenceAndTheIndependentReference) {
   const shortcuttest::Summary summary =
       shortcuttest::compareShortcuts(200'000, 0xDEC1'3A15, stdout);
   EXPECT_EQ(summary.failures, 0u) << summary.cases << " cases";

@@ -14,6 +14,7 @@
 #include "core/extended_real.h"
 #include "core/float_unit.h"
 #include "tests/core/x87_reference.h"
+#include "tests/support/rng.h"
 
 namespace pumpcalc::x87test {
 
@@ -132,25 +133,7 @@ inline std::string describeMismatch(Operation op, const Operands& x, const Outco
   return line + " expected=" + result(expected) + " actual=" + result(actual);
 }
 
-// splitmix64: small, fast and fully determined by its seed.
-class Rng {
- public:
-  explicit Rng(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t next() {
-    std::uint64_t z = (state_ += 0x9E37'79B9'7F4A'7C15u);
-    z = (z ^ (z >> 30)) * 0xBF58'476D'1CE4'E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D0'49BB'1331'11EBu;
-    return z ^ (z >> 31);
-  }
-  std::uint64_t below(std::uint64_t n) { return next() % n; }
-  int between(int low, int high) {  // inclusive
-    return low + static_cast<int>(below(static_cast<std::uint64_t>(high - low + 1)));
-  }
-  bool percent(int p) { return below(100) < static_cast<std::uint64_t>(p); }
-
- private:
-  std::uint64_t state_;
-};
+using test::Rng;
 
 constexpr int bias = extendedExponentBias;
 
