@@ -41,7 +41,7 @@ const char* const helpText =
     "--output FILE          write FILE instead of standard output, replacing it only when\n"
     "                       the whole input has been processed; it may not be the input.\n"
     "--threads N            compute large inputs on N threads (default: one for each\n"
-    "                       processor).\n"
+    "                       processor, at most 16).\n"
     "\n"
     "A UTF-8 byte-order mark is kept. A line that cannot be read (a quote that does not\n"
     "close, a field over 1 MiB, a NUL byte, invalid UTF-8) gives an error line that says\n"

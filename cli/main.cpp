@@ -1,6 +1,5 @@
 // pumpcalc-cli: the pump power calculation from the command line, one pump or a schedule.
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -16,16 +15,10 @@
 #include "core/locale_numbers.h"
 #include "core/motor_rating.h"
 #include "core/pump_power.h"
+#include "platform/console_main.h"
 #include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/system_services.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-
-#include "platform/win32/text_encoding.h"
-#endif
 
 namespace pumpcalc::cli {
 namespace {
@@ -33,6 +26,9 @@ namespace {
 constexpr int exitSuccess = 0;
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
+
+// Without --threads, one thread for each processor, at most this many.
+constexpr unsigned maxDefaultThreads = 16;
 
 // A list of ratings is short; anything longer is not one.
 constexpr std::size_t maxRatingsFileBytes = std::size_t{1} << 20;
@@ -121,7 +117,8 @@ int runBatchMode(const Options& options, const MotorRatings* ratings) {
   settings.header = options.header;
   settings.columns = options.columns;
   settings.ratings = ratings;
-  settings.threads = options.threads ? *options.threads : std::min(platform::processorCount(), 16u);
+  settings.threads =
+      options.threads ? *options.threads : std::min(platform::processorCount(), maxDefaultThreads);
   try {
     StreamSource source(input, inputName);
     BatchSummary summary;
@@ -165,21 +162,6 @@ int run(const std::vector<std::string_view>& args) {
 }  // namespace
 }  // namespace pumpcalc::cli
 
-#ifdef _WIN32
-// Arguments arrive as UTF-16 and are taken as UTF-8; output bytes are written unchanged
-// (no CR before LF), so both builds print the same bytes.
-int wmain(int argc, wchar_t** argv) {
-  _setmode(_fileno(stdin), _O_BINARY);
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-  std::vector<std::string> utf8;
-  for (int i = 1; i < argc; ++i) utf8.push_back(pumpcalc::platform::toUtf8(argv[i]));
-  return pumpcalc::cli::run(std::vector<std::string_view>(utf8.begin(), utf8.end()));
+int pumpcalc::platform::consoleMain(const std::vector<std::string_view>& arguments) {
+  return pumpcalc::cli::run(arguments);
 }
-#else
-int main(int argc, char** argv) {
-  // The user's LC_NUMERIC decides the decimal separator.
-  std::setlocale(LC_NUMERIC, "");
-  return pumpcalc::cli::run(std::vector<std::string_view>(argv + 1, argv + argc));
-}
-#endif

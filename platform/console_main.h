@@ -1,0 +1,15 @@
+// The start of a console program. platform/ defines the system's own entry point (wmain on
+// Windows, main elsewhere), prepares the process and calls consoleMain, which the program defines.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace pumpcalc::platform {
+
+// Called once with the arguments after the program's name, as UTF-8. Standard input, output and
+// error pass bytes unchanged (no CR is added before LF), so every build prints the same bytes;
+// LC_NUMERIC is the user's, for the locale's decimal separator.
+int consoleMain(const std::vector<std::string_view>& arguments);
+
+}  // namespace pumpcalc::platform
