@@ -12,6 +12,7 @@
 #include "cli/record_fields.h"
 #include "cli/record_scanner.h"
 #include "cli/row_layout.h"
+#include "core/float_unit.h"
 
 namespace pumpcalc::cli {
 
@@ -51,9 +52,9 @@ class RowWriter {
 
  private:
   void writeRow(std::string_view record, const RecordSpan& span, OutputText& out,
-                BatchSummary& summary);
+                BatchSummary& summary, FloatUnitState& unit);
   void writeResults(std::string_view record, const FieldSpan (&fields)[3], OutputText& out,
-                    BatchSummary& summary);
+                    BatchSummary& summary, FloatUnitState& unit);
 
   const RowLayout& layout_;
   std::string scratch_[3];

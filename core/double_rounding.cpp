@@ -7,7 +7,7 @@
 
 namespace pumpcalc {
 
-bool roundToNormalDouble(ExtendedReal x, ExtendedReal& rounded) noexcept {
+bool roundToNormalDouble(ExtendedReal x, ExtendedReal& rounded, FloatUnitState& unit) noexcept {
   const int biased = x.biasedExponent();
   int exponent = biased - extendedExponentBias;
   if (biased == 0 || biased == extendedMaxExponent || (x.significand >> 63) == 0 ||
@@ -23,7 +23,7 @@ bool roundToNormalDouble(ExtendedReal x, ExtendedReal& rounded) noexcept {
     kept >>= 1;
     if (++exponent > 1023) return false;  // overflows to infinity
   }
-  raiseFloatFlags(static_cast<std::uint8_t>((rest != 0) * flagPrecision));
+  unit.flags |= static_cast<std::uint8_t>((rest != 0) * flagPrecision);
   rounded = ExtendedReal::fromBits(
       x.isNegative(), static_cast<std::uint16_t>(exponent + extendedExponentBias), kept << 11);
   return true;

@@ -6,6 +6,9 @@ namespace pumpcalc {
 
 std::uint16_t FloatControlWord = initialFloatControlWord;
 
+// Never inlined, link-time optimisation included (see float_unit.h).
+[[gnu::noinline]] FloatUnitState& floatUnit() noexcept { return currentFloatUnit; }
+
 OsExceptionCode floatFaultCode(std::uint8_t flags) noexcept {
   if (flags & flagInvalid) return codeFloatInvalidOperation;
   if (flags & flagDenormal) return codeFloatDenormalOperand;

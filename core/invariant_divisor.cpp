@@ -30,7 +30,8 @@ InvariantDivisor::InvariantDivisor(ExtendedReal divisor) noexcept {
   signExponent_ = divisor.signExponent;
 }
 
-bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient) const noexcept {
+bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient,
+                              FloatUnitState& unit) const noexcept {
   const int biased = numerator.biasedExponent();
   if (significand_ == 0 || biased == 0 || biased == extendedMaxExponent ||
       (numerator.significand >> 63) == 0) {
@@ -70,7 +71,7 @@ bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient) co
     significand = 1ull << 63;
     ++exponent;
   }
-  raiseFloatFlags(static_cast<std::uint8_t>(inexact * flagPrecision));
+  unit.flags |= static_cast<std::uint8_t>(inexact * flagPrecision);
   quotient = ExtendedReal::fromBits(numerator.isNegative() != ((signExponent_ & 0x8000) != 0),
                                     static_cast<std::uint16_t>(exponent), significand);
   return true;
