@@ -96,13 +96,14 @@ void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layo
   out.append(lineEndText(layout.dialect, lineEnd));
 }
 
-void RowWriter::write(const Chunk& chunk, std::size_t first, OutputText& out,
-                      BatchSummary& summary) {
+void RowWriter::write(const Chunk& chunk, OutputText& out, BatchSummary& summary) {
   FloatUnitState& unit = floatUnit();  // once: a thread_local may cost a call per access
-  for (std::size_t i = first; i < chunk.records.size(); ++i) {
-    const RecordSpan& span = chunk.records[i];
-    writeRow(chunk.text(span), span, out, summary, unit);
+  if (chunk.lineBlock) {
+    LineRecords lines(chunk);
+    for (RecordSpan span; lines.next(span);) writeRow(chunk.text(span), span, out, summary, unit);
+    return;
   }
+  for (const RecordSpan& span : chunk.records) writeRow(chunk.text(span), span, out, summary, unit);
 }
 
 void RowWriter::writeRow(std::string_view record, const RecordSpan& span, OutputText& out,
