@@ -1,14 +1,15 @@
 // The shortcuts of the batch's reading: whole lines handed out as line blocks and split by
 // the computing threads (takeLineBlock, LineRecords), checked against the records that the
-// scanner finds one by one (findRecord, which shares no code with them). The inputs are
-// generated: every byte value, lines of every length around the word size, CR, quotes,
-// separators, and lines longer than the read buffer.
+// scanner finds one by one (findRecord, which shares no code with them); and copyBytes
+// against a byte loop. The inputs are generated: every byte value, lines of every length
+// around the word size, CR, quotes, separators, and lines longer than the read buffer.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
+#include "cli/output_text.h"
 #include "cli/record_scanner.h"
 #include "tests/cli/batch_io.h"
 
@@ -132,6 +133,20 @@ TEST(LineBlocks, BatchesWriteWhatRecordByRecordWrites) {
         EXPECT_EQ(actual.summary.lines, expected.summary.lines);
         EXPECT_EQ(actual.summary.failedLines, expected.summary.failedLines);
       }
+    }
+  }
+}
+
+TEST(LineBlocks, CopyBytesCopiesEveryLength) {
+  std::string from(100, '\0'), to(120, '\0'), expected;
+  for (std::size_t i = 0; i < from.size(); ++i) from[i] = static_cast<char>(i * 37 + 1);
+  for (std::size_t offset = 0; offset < 8; ++offset) {
+    for (std::size_t count = 0; count + offset <= 90; ++count) {
+      to.assign(120, '\x5A');
+      expected = to;
+      for (std::size_t i = 0; i < count; ++i) expected[offset + i] = from[offset + i];
+      copyBytes(to.data() + offset, from.data() + offset, count);
+      ASSERT_EQ(to, expected) << offset << " " << count;
     }
   }
 }
