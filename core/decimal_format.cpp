@@ -180,6 +180,17 @@ struct Significand {
   int exponent = 0;
 };
 
+// The scaling to an 18-digit integer by the general steps, for what scaleToIntegerFast does
+// not take; apart, so that a caller that inlines the fast path does not inline this too.
+[[gnu::noinline]] std::uint64_t scaleToIntegerGeneral(ExtendedReal value, int& exponent) noexcept {
+  ExtendedReal scaled = roundToInteger(scaleByPowerOfTen(absolute(value), maxDigits - exponent));
+  if (compare(scaled, PowersOfTenLow[maxDigits]) >= 0) {
+    scaled = roundToInteger(scaled / PowersOfTenLow[1]);
+    ++exponent;
+  }
+  return integerValue(scaled);
+}
+
 Significand significantDigits(ExtendedReal value, int precision, FloatUnitState& unit) noexcept {
   const std::uint16_t biased = value.biasedExponent();
   // Zeros and denormals have no digits.
@@ -197,12 +208,7 @@ Significand significantDigits(ExtendedReal value, int precision, FloatUnitState&
       ++exponent;
     }
   } else {
-    ExtendedReal scaled = roundToInteger(scaleByPowerOfTen(absolute(value), maxDigits - exponent));
-    if (compare(scaled, PowersOfTenLow[maxDigits]) >= 0) {
-      scaled = roundToInteger(scaled / PowersOfTenLow[1]);
-      ++exponent;
-    }
-    v = integerValue(scaled);
+    v = scaleToIntegerGeneral(value, exponent);
   }
   int count = maxDigits;
   if (precision < maxDigits) {

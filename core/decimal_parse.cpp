@@ -152,16 +152,11 @@ bool convert(std::string_view text, char separator, ExtendedReal& value,
   return (unit.flags & (flagOverflow | flagInvalid)) == 0;
 }
 
-}  // namespace
-
-bool tryTextToExtended(std::string_view text, ExtendedReal& value, FloatUnitState& unit) noexcept {
-  const char separator = DecimalSeparatorChar;
-  if (convertPlainDecimal(text, separator, value, unit)) {
-    unit.flags = 0;
-    return true;
-  }
+// The general steps, and the error, apart from the plain texts' path: never inlined into a
+// caller that inlines that path (the batch's rows).
+[[gnu::noinline]] bool convertGeneral(std::string_view text, char separator, ExtendedReal& value,
+                                      FloatUnitState& unit) noexcept {
   text = text.substr(0, text.find('\0'));
-
   const std::uint16_t callerControlWord = unit.controlWord;
   unit = {ConversionControlWord, 0};
   const bool converted = convert(text, separator, value, unit);
@@ -170,10 +165,25 @@ bool tryTextToExtended(std::string_view text, ExtendedReal& value, FloatUnitStat
   return converted;
 }
 
+[[noreturn, gnu::noinline]] void throwNotANumber(std::string_view text) {
+  throw EConvertError(sInvalidFloatingPointValue, {text});
+}
+
+}  // namespace
+
+bool tryTextToExtended(std::string_view text, ExtendedReal& value, FloatUnitState& unit) noexcept {
+  const char separator = DecimalSeparatorChar;
+  if (convertPlainDecimal(text, separator, value, unit)) {
+    unit.flags = 0;
+    return true;
+  }
+  return convertGeneral(text, separator, value, unit);
+}
+
 ExtendedReal textToExtended(std::string_view text, FloatUnitState& unit) {
   ExtendedReal value;
-  if (tryTextToExtended(text, value, unit)) return value;
-  throw EConvertError(sInvalidFloatingPointValue, {text});
+  if (!tryTextToExtended(text, value, unit)) throwNotANumber(text);
+  return value;
 }
 
 }  // namespace pumpcalc

@@ -143,6 +143,12 @@ std::uint64_t divideStep(u128& remainder, std::uint64_t d) {
 #endif
 }
 
+// The general case apart, so that the fast path below needs no stack frame.
+[[gnu::noinline]] ExtendedReal roundPackExtendedGeneral(bool sign, std::int32_t exp, u128 sig,
+                                                        FloatUnitState& unit) {
+  return packExtended(roundPack(extendedFormat, sign, exp, sig, unit));
+}
+
 ExtendedReal roundPackExtended(bool sign, std::int32_t exp, u128 sig, FloatUnitState& unit) {
   // Fast path: a normal result that neither underflows nor can overflow after rounding.
   if (exp >= extendedFormat.minExp && exp < extendedFormat.maxExp) {
@@ -157,7 +163,7 @@ ExtendedReal roundPackExtended(bool sign, std::int32_t exp, u128 sig, FloatUnitS
     return ExtendedReal::fromBits(sign, static_cast<std::uint16_t>(exp + extendedExponentBias),
                                   high);
   }
-  return packExtended(roundPack(extendedFormat, sign, exp, sig, unit));
+  return roundPackExtendedGeneral(sign, exp, sig, unit);
 }
 
 // Normal encodings: exponent 1..0x7FFE with the integer bit set.
@@ -237,24 +243,10 @@ ExtendedReal divideNormals(ExtendedReal a, ExtendedReal b, FloatUnitState& unit)
   return roundPackExtended(sign, x.exp - y.exp - 1, fraction | sticky, unit);
 }
 
-}  // namespace
-
-ExtendedReal operator+(ExtendedReal a, ExtendedReal b) noexcept {
-  return addOrSubtract(a, b, false, floatUnit());
-}
-
-ExtendedReal operator-(ExtendedReal a, ExtendedReal b) noexcept {
-  // The NaN rules look at b as given: subtraction never changes a NaN's sign.
-  return addOrSubtract(a, b, true, floatUnit());
-}
-
-ExtendedReal multiply(ExtendedReal a, ExtendedReal b, FloatUnitState& unit) noexcept {
-  if (isPlainNormal(a) && isPlainNormal(b)) {
-    // Normal operands need no unpacking: their exponents and significands are as stored.
-    return roundedProduct(a.isNegative() != b.isNegative(),
-                          a.biasedExponent() + b.biasedExponent() - 2 * extendedExponentBias,
-                          a.significand, b.significand, unit);
-  }
+// FMUL with an operand that is not a normal number; apart, so that a caller that inlines the
+// normal operands' path does not inline this too.
+[[gnu::noinline]] ExtendedReal multiplySpecial(ExtendedReal a, ExtendedReal b,
+                                               FloatUnitState& unit) noexcept {
   const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
   if (const auto nan = x87rules::propagateNaN(a, ea, b, eb)) {
     unit.flags |= nan->flags;
@@ -274,7 +266,31 @@ ExtendedReal multiply(ExtendedReal a, ExtendedReal b, FloatUnitState& unit) noex
   return roundedProduct(sign, x.exp + y.exp, x.sig, y.sig, unit);
 }
 
-ExtendedReal divide(ExtendedReal a, ExtendedReal b, FloatUnitState& unit) noexcept {
+}  // namespace
+
+ExtendedReal operator+(ExtendedReal a, ExtendedReal b) noexcept {
+  return addOrSubtract(a, b, false, floatUnit());
+}
+
+ExtendedReal operator-(ExtendedReal a, ExtendedReal b) noexcept {
+  // The NaN rules look at b as given: subtraction never changes a NaN's sign.
+  return addOrSubtract(a, b, true, floatUnit());
+}
+
+ExtendedReal multiply(ExtendedReal a, ExtendedReal b, FloatUnitState& unit) noexcept {
+  if (isPlainNormal(a) && isPlainNormal(b)) {
+    // Normal operands need no unpacking: their exponents and significands are as stored.
+    return roundedProduct(a.isNegative() != b.isNegative(),
+                          a.biasedExponent() + b.biasedExponent() - 2 * extendedExponentBias,
+                          a.significand, b.significand, unit);
+  }
+  return multiplySpecial(a, b, unit);
+}
+
+// Not inlined: the batch's divisions go by InvariantDivisor and come here only for what it
+// does not take.
+[[gnu::noinline]] ExtendedReal divide(ExtendedReal a, ExtendedReal b,
+                                      FloatUnitState& unit) noexcept {
   if (isPlainNormal(a) && isPlainNormal(b)) return divideNormals(a, b, unit);
   const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
   if (const auto nan = x87rules::propagateNaN(a, ea, b, eb)) {
