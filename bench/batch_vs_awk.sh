@@ -32,17 +32,7 @@ runs=${4:-5}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Flow 0.5-999.99 m3/h with 2 decimals, head 1-250 m with 1 decimal, efficiency 30-90 %
-# with 1 decimal: the shapes of text that a pump schedule holds.
-awk -v rows="$rows" 'BEGIN {
-  seed = 20240601
-  for (i = 0; i < rows; ++i) {
-    seed = (seed * 16807) % 2147483647; flow = 50 + seed % 99950
-    seed = (seed * 16807) % 2147483647; head = 10 + seed % 2490
-    seed = (seed * 16807) % 2147483647; eff = 300 + seed % 601
-    printf "%.2f\t%.1f\t%.1f\n", flow / 100, head / 10, eff / 10
-  }
-}' >"$work/pumps.tsv"
+awk -v rows="$rows" -f "$(dirname "$(readlink -f "$0")")/schedule.awk" >"$work/pumps.tsv"
 {
   printf '\xEF\xBB\xBFflow (m3/h),head (m),efficiency (%%)\r\n'
   tr '\t' ',' <"$work/pumps.tsv" | sed 's/$/\r/'

@@ -6,6 +6,11 @@
 //   plain_batch --csv < pumps.csv   a header line, comma-separated fields (no quoting),
 //                                   CRLF kept; adds the motor rating as pumpcalc-cli's
 //                                   --motor-rating does
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -59,6 +64,11 @@ void processLine(std::string_view line, char separator, bool rating, std::string
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Bytes in and out as they are, as pumpcalc-cli.exe reads and writes them.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
   const bool csv = argc > 1 && std::strcmp(argv[1], "--csv") == 0;
   const char separator = csv ? ',' : '\t';
   std::vector<char> buffer(1 << 16);

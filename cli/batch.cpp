@@ -33,6 +33,7 @@ void write(ByteSink& out, std::string_view text) { out.write(text.data(), text.s
 BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settings) {
   const TableDialect& dialect = settings.dialect;
   RecordScanner scanner(in, dialect);
+  scanner.setLineBlocks(settings.lineBlocks);
   Chunk chunk;
   OutputText output;  // what goes out next
   // The byte-order mark is known once the first record has been looked for.
@@ -84,7 +85,7 @@ BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settin
   } else {
     RowWriter writer(layout);
     for (; any; any = scanner.next(chunk, settings.chunkBytes)) {
-      writer.write(chunk, 0, output, summary);
+      writer.write(chunk, output, summary);
       write(out, output.view());
       output.clear();
     }

@@ -19,6 +19,9 @@ struct BatchSettings {
   const MotorRatings* ratings = nullptr;   // add the motor rating from these
   unsigned threads = 1;                    // computing threads for inputs larger than one chunk
   std::size_t chunkBytes = std::size_t{1} << 18;
+  // Plain lines are split by the computing threads (off: record by record as they are read,
+  // the way records over lines always are).
+  bool lineBlocks = true;
 };
 
 // Reads records from `in` to its end and writes one line to `out` for each: the record as

@@ -36,13 +36,16 @@ bool hasLayoutWidth(std::size_t count, const RowLayout& layout) {
   return layout.widthIsMinimum ? count >= layout.width : count == layout.width;
 }
 
-void appendNumber(OutputText& out, ExtendedReal value, const RowLayout& layout) {
+// A call of its own in the flattened writeResults: its argument is stored whole, which the
+// callee's loads take from the store buffer, and the formatting is not copied three times.
+[[gnu::noinline]] void appendNumber(OutputText& out, ExtendedReal value, const RowLayout& layout,
+                                    FloatUnitState& unit) {
   if (layout.quoteNumbers) {
     char text[formatBufferSize];
-    appendField(out, {text, formatGeneral(value, 15, 0, text)}, layout.dialect);
+    appendField(out, {text, formatGeneralInto(value, 15, 0, text, unit)}, layout.dialect);
     return;
   }
-  out.advance(formatGeneralInto(value, 15, 0, out.room(formatBufferSize)));
+  out.advance(formatGeneralInto(value, 15, 0, out.room(formatBufferSize), unit));
 }
 
 }  // namespace
@@ -96,16 +99,18 @@ void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layo
   out.append(lineEndText(layout.dialect, lineEnd));
 }
 
-void RowWriter::write(const Chunk& chunk, std::size_t first, OutputText& out,
-                      BatchSummary& summary) {
-  for (std::size_t i = first; i < chunk.records.size(); ++i) {
-    const RecordSpan& span = chunk.records[i];
-    writeRow(chunk.text(span), span, out, summary);
+void RowWriter::write(const Chunk& chunk, OutputText& out, BatchSummary& summary) {
+  FloatUnitState& unit = floatUnit();  // once: a thread_local may cost a call per access
+  if (chunk.lineBlock) {
+    LineRecords lines(chunk);
+    for (RecordSpan span; lines.next(span);) writeRow(chunk.text(span), span, out, summary, unit);
+    return;
   }
+  for (const RecordSpan& span : chunk.records) writeRow(chunk.text(span), span, out, summary, unit);
 }
 
 void RowWriter::writeRow(std::string_view record, const RecordSpan& span, OutputText& out,
-                         BatchSummary& summary) {
+                         BatchSummary& summary, FloatUnitState& unit) {
   ++summary.lines;
   const TableDialect& dialect = layout_.dialect;
   SelectedFields selected;
@@ -128,25 +133,29 @@ void RowWriter::writeRow(std::string_view record, const RecordSpan& span, Output
       out.push_back(dialect.separator);
       appendField(out, layout_.widthMessage + std::to_string(selected.count), dialect);
     } else {
-      writeResults(record, selected.fields, out, summary);
+      writeResults(record, selected.fields, out, summary, unit);
     }
   }
   out.append(lineEndText(dialect, span.lineEnd));
 }
 
-void RowWriter::writeResults(std::string_view record, const FieldSpan (&fields)[3], OutputText& out,
-                             BatchSummary& summary) {
+// Everything a row's results call but appendNumber is inlined here (with link-time
+// optimisation, the core's functions too): the values pass in registers rather than through
+// memory (see pumpcalc_link_time_optimized in CMakeLists.txt).
+[[gnu::flatten]] void RowWriter::writeResults(std::string_view record, const FieldSpan (&fields)[3],
+                                              OutputText& out, BatchSummary& summary,
+                                              FloatUnitState& unit) {
   const TableDialect& dialect = layout_.dialect;
   std::string_view texts[3];
   for (std::size_t k = 0; k < 3; ++k) texts[k] = fieldText(record, fields[k], scratch_[k]);
   try {
     const PumpResult result = calculatePumpPowerValues(
-        [&] { return texts[0]; }, [&] { return texts[1]; }, [&] { return texts[2]; });
-    appendNumber(out, result.shaftPower, layout_);
+        [&] { return texts[0]; }, [&] { return texts[1]; }, [&] { return texts[2]; }, unit);
+    appendNumber(out, result.shaftPower, layout_, unit);
     out.push_back(dialect.separator);
-    appendNumber(out, result.lowerMotorPower, layout_);
+    appendNumber(out, result.lowerMotorPower, layout_, unit);
     out.push_back(dialect.separator);
-    appendNumber(out, result.upperMotorPower, layout_);
+    appendNumber(out, result.upperMotorPower, layout_, unit);
     if (layout_.ratings != nullptr) {
       out.push_back(dialect.separator);
       const RatingChoice choice = layout_.ratings->choose(result.lowerMotorPower);

@@ -12,6 +12,7 @@
 #include "cli/record_fields.h"
 #include "cli/record_scanner.h"
 #include "cli/row_layout.h"
+#include "core/float_unit.h"
 
 namespace pumpcalc::cli {
 
@@ -42,18 +43,19 @@ void appendField(OutputText& out, std::string_view text, const TableDialect& dia
 void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layout,
                  OutputText& out);
 
-// Writes the output lines of `chunk`'s records from `first` on; one object per thread.
+// Writes the output lines of `chunk`'s records (a line block's split here); one object per
+// thread.
 class RowWriter {
  public:
   explicit RowWriter(const RowLayout& layout) : layout_(layout) {}
 
-  void write(const Chunk& chunk, std::size_t first, OutputText& out, BatchSummary& summary);
+  void write(const Chunk& chunk, OutputText& out, BatchSummary& summary);
 
  private:
   void writeRow(std::string_view record, const RecordSpan& span, OutputText& out,
-                BatchSummary& summary);
+                BatchSummary& summary, FloatUnitState& unit);
   void writeResults(std::string_view record, const FieldSpan (&fields)[3], OutputText& out,
-                    BatchSummary& summary);
+                    BatchSummary& summary, FloatUnitState& unit);
 
   const RowLayout& layout_;
   std::string scratch_[3];

@@ -8,6 +8,21 @@
 
 namespace pumpcalc::cli {
 
+// memcpy for the short texts of a row (a record, a field, a line end), in word moves that
+// the compiler writes out: a call of the C library's memcpy costs more than the copy, and
+// more still where that library finds its way to the copy through several branches.
+inline void copyBytes(char* to, const char* from, std::size_t count) noexcept {
+  if (count >= 8) {
+    for (std::size_t i = 0; i + 8 < count; i += 8) std::memcpy(to + i, from + i, 8);
+    std::memcpy(to + count - 8, from + count - 8, 8);  // the last eight, overlapping
+  } else if (count >= 4) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + count - 4, from + count - 4, 4);
+  } else {
+    for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
+  }
+}
+
 class OutputText {
  public:
   // At least `count` writable bytes at the end; advance() then takes those written.
@@ -21,7 +36,7 @@ class OutputText {
     // An empty buffer may have no storage at all, and memcpy wants a valid pointer even for
     // no bytes.
     if (text.empty()) return;
-    std::memcpy(room(text.size()), text.data(), text.size());
+    copyBytes(room(text.size()), text.data(), text.size());
     size_ += text.size();
   }
   void push_back(char c) {

@@ -32,7 +32,7 @@ void ParallelRows::compute() {
       waiting_.pop_front();
     }
     try {
-      writer.write(job->chunk, 0, job->output, job->summary);
+      writer.write(job->chunk, job->output, job->summary);
     } catch (...) {
       job->error = std::current_exception();
     }

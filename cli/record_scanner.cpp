@@ -1,12 +1,28 @@
 #include "cli/record_scanner.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace pumpcalc::cli {
 namespace {
 
 constexpr std::size_t readBlock = std::size_t{1} << 16;
+
+// The offset of the first `c` in data[from, to), or `to`: eight bytes at a time, as the
+// C library's memchr is a byte loop on some systems.
+std::size_t firstOf(const char* data, std::size_t from, std::size_t to, char c) noexcept {
+  std::size_t i = from;
+  for (; i + 8 <= to; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, data + i, 8);
+    if (const std::uint64_t found = detail::bytesEqualTo(word, c)) {
+      return i + static_cast<std::size_t>(std::countr_zero(found)) / 8;
+    }
+  }
+  while (i < to && data[i] != c) ++i;
+  return i;
+}
 
 }  // namespace
 
@@ -36,6 +52,7 @@ bool RecordScanner::fill() {
 bool RecordScanner::next(Chunk& chunk, std::size_t targetBytes, std::size_t maxRecords) {
   chunk.bytes.clear();
   chunk.records.clear();
+  chunk.lineBlock = false;
   if (!started_) {
     started_ = true;
     while (end_ - pos_ < byteOrderMark.size() && fill()) {
@@ -44,6 +61,9 @@ bool RecordScanner::next(Chunk& chunk, std::size_t targetBytes, std::size_t maxR
       byteOrderMark_ = true;
       pos_ += byteOrderMark.size();
     }
+  }
+  if (lineBlocks_ && maxRecords == SIZE_MAX && !skipping_ && takeLineBlock(chunk, targetBytes)) {
+    return true;
   }
   while (chunk.records.size() < maxRecords && chunk.bytes.size() < targetBytes) {
     Found found{};
@@ -65,6 +85,50 @@ bool RecordScanner::next(Chunk& chunk, std::size_t targetBytes, std::size_t maxR
     pos_ = found.next;
   }
   return !chunk.records.empty();
+}
+
+bool RecordScanner::takeLineBlock(Chunk& chunk, std::size_t targetBytes) {
+  while (end_ - pos_ < targetBytes && fill()) {
+  }
+  // Up to the last line end within the target, or the first beyond it. A last line without
+  // a line end is left to next()'s record by record.
+  const char* const data = buffer_.data();
+  const std::size_t limit = std::min(end_, pos_ + targetBytes);
+  std::size_t cut = limit;
+  while (cut > pos_ && data[cut - 1] != '\n') --cut;
+  if (cut == pos_) {
+    cut = firstOf(data, limit, end_, '\n');
+    if (cut == end_) return false;
+    ++cut;
+  }
+  // In CSV, only the lines before the first quote: from its line on, records are found one
+  // by one.
+  if (dialect_.format == TableFormat::csv) {
+    std::size_t quote = firstOf(data, pos_, cut, '"');
+    if (quote != cut) {
+      while (quote > pos_ && data[quote - 1] != '\n') --quote;
+      if (quote == pos_) return false;
+      cut = quote;
+    }
+  }
+  std::uint64_t lineEnds = 0;
+  std::size_t i = pos_;
+  for (; i + 8 <= cut; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, data + i, 8);
+    // The count of marked bytes: their high bits summed in the top byte.
+    lineEnds += ((detail::bytesEqualTo(word, '\n') >> 7) * detail::eachByte) >> 56;
+  }
+  for (; i < cut; ++i) lineEnds += data[i] == '\n';
+  chunk.bytes.assign(data + pos_, cut - pos_);
+  chunk.lineBlock = true;
+  chunk.firstLine = line_;
+  chunk.lineEndBefore = lastLineEnd_;
+  // The last line end's kind; a CR before it is on its line, as it is no LF.
+  lastLineEnd_ = cut - 1 > pos_ && data[cut - 2] == '\r' ? LineEnd::crlf : LineEnd::lf;
+  line_ += lineEnds;
+  pos_ = cut;
+  return true;
 }
 
 bool RecordScanner::skipLine(Found& found) {

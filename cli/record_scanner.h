@@ -25,15 +25,76 @@ struct RecordSpan {
   RecordCheck dropped;
 };
 
-// Records in input order and the bytes they refer to.
+// Records in input order and the bytes they refer to: either listed in `records`, or, for a
+// line block, every line of `bytes` one record, line ends included, which the thread that
+// computes the chunk splits (LineRecords), so that the reading thread only copies them.
 struct Chunk {
   std::string bytes;
   std::vector<RecordSpan> records;
+  bool lineBlock = false;
+  std::uint64_t firstLine = 0;          // of a line block: its first record's line
+  LineEnd lineEndBefore = LineEnd::lf;  // of a line block: the record's before it
 
   std::string_view text(const RecordSpan& record) const {
     return std::string_view(bytes).substr(record.offset, record.length);
   }
 };
+
+// The records of a line block, in order: a line ends at LF, a CR before it belongs to the
+// line end, and a last line without one ends as the record before it did.
+class LineRecords {
+ public:
+  explicit LineRecords(const Chunk& chunk) noexcept
+      : data_(chunk.bytes.data()),
+        size_(chunk.bytes.size()),
+        line_(chunk.firstLine),
+        lineEnd_(chunk.lineEndBefore) {}
+
+  // The next record; false after the last. Inline: called once per row.
+  bool next(RecordSpan& record) noexcept;
+
+ private:
+  const char* data_;
+  std::size_t size_;
+  std::size_t start_ = 0;   // where the next record begins
+  std::size_t word_ = 0;    // the offset of the next eight bytes to look at
+  std::size_t found_ = 0;   // the offset of the eight bytes that `ends_` marks
+  std::uint64_t ends_ = 0;  // the high bit of each LF byte there not yet taken
+  std::uint64_t line_;
+  LineEnd lineEnd_;
+};
+
+inline bool LineRecords::next(RecordSpan& record) noexcept {
+  while (ends_ == 0) {
+    if (word_ >= size_) {
+      if (start_ >= size_) return false;
+      // The last line, without a line end.
+      std::size_t end = size_;
+      if (data_[end - 1] == '\r') --end;
+      record = {start_, end - start_, line_, lineEnd_, {}};
+      start_ = size_;
+      return true;
+    }
+    std::uint64_t word = 0;  // past the end: zero bytes, which are no LF
+    if (size_ - word_ >= 8) {
+      std::memcpy(&word, data_ + word_, 8);
+    } else {
+      std::memcpy(&word, data_ + word_, size_ - word_);
+    }
+    ends_ = detail::bytesEqualTo(word, '\n');
+    found_ = word_;
+    word_ += 8;
+  }
+  const std::size_t at = found_ + static_cast<std::size_t>(std::countr_zero(ends_)) / 8;
+  ends_ &= ends_ - 1;
+  std::size_t end = at;
+  const bool carriageReturn = end > start_ && data_[end - 1] == '\r';
+  if (carriageReturn) --end;
+  lineEnd_ = carriageReturn ? LineEnd::crlf : LineEnd::lf;
+  record = {start_, end - start_, line_++, lineEnd_, {}};
+  start_ = at + 1;
+  return true;
+}
 
 class RecordScanner {
  public:
@@ -51,7 +112,12 @@ class RecordScanner {
   // maxFieldBytes, or the validator rejects it) is cut at its first line end, so that a
   // stray quote costs one line and reading goes on with the next. A UTF-8 byte-order mark
   // at the start is skipped (see hadByteOrderMark).
+  //
+  // Without a limit on the count, whole lines in which no record can span lines (TSV, or
+  // CSV without a quote) come as a line block, unless setLineBlocks(false).
   bool next(Chunk& chunk, std::size_t targetBytes, std::size_t maxRecords = SIZE_MAX);
+
+  void setLineBlocks(bool lineBlocks) noexcept { lineBlocks_ = lineBlocks; }
 
   bool hadByteOrderMark() const noexcept { return byteOrderMark_; }
   // Whether the whole input has been read and handed out.
@@ -78,6 +144,10 @@ class RecordScanner {
   bool findQuotedRecord(Found& found);
   // Drops input up to and including the next line end; false when more input is needed.
   bool skipLine(Found& found);
+  // The buffered lines from pos_ as a line block of about `targetBytes` (reading more as
+  // needed); false, having taken nothing, where no line ends or a quote may start a record
+  // over lines.
+  bool takeLineBlock(Chunk& chunk, std::size_t targetBytes);
 
   ByteSource& source_;
   TableDialect dialect_;
@@ -86,6 +156,7 @@ class RecordScanner {
   std::size_t pos_ = 0, end_ = 0;  // unread bytes: buffer_[pos_, end_)
   bool eof_ = false, started_ = false, byteOrderMark_ = false;
   bool skipping_ = false;  // dropping the rest of a line (skipLine)
+  bool lineBlocks_ = true;
   std::uint64_t line_ = 1;
   LineEnd lastLineEnd_ = LineEnd::lf;
 };

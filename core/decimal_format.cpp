@@ -38,7 +38,8 @@ std::uint64_t integerValue(ExtendedReal x) noexcept {
 // and the FRNDINT after it on integers, with the same bits and the same precision flag as
 // the two operations. Returns false, having raised nothing, where it does not apply: the
 // caller then calls scaleByPowerOfTen and roundToInteger.
-bool scaleToIntegerFast(ExtendedReal magnitude, int scale, std::uint64_t& integer) noexcept {
+bool scaleToIntegerFast(ExtendedReal magnitude, int scale, std::uint64_t& integer,
+                        FloatUnitState& unit) noexcept {
   if (scale < 1 || scale > 31 || (magnitude.significand >> 63) == 0) return false;
   const ExtendedReal power = PowersOfTenLow[static_cast<std::size_t>(scale)];
   const unsigned __int128 product =
@@ -64,7 +65,7 @@ bool scaleToIntegerFast(ExtendedReal magnitude, int scale, std::uint64_t& intege
   const std::uint64_t fraction = high & ((1ull << shift) - 1);
   const std::uint64_t whole = high >> shift;
   integer = whole + roundsUp(fraction, 1ull << (shift - 1), whole);
-  raiseFloatFlags(static_cast<std::uint8_t>(((low | fraction) != 0) * flagPrecision));
+  unit.flags |= static_cast<std::uint8_t>(((low | fraction) != 0) * flagPrecision);
   return true;
 }
 
@@ -72,7 +73,7 @@ bool scaleToIntegerFast(ExtendedReal magnitude, int scale, std::uint64_t& intege
 // flag of that FDIV and FRNDINT: the quotient q + r/10 (q = x div 10) rounded to 64 bits,
 // which leaves as many bits after the point as q's width falls short of 64, then rounded to
 // an integer, each time to nearest, ties to even.
-std::uint64_t tenthToInteger(std::uint64_t x) noexcept {
+std::uint64_t tenthToInteger(std::uint64_t x, FloatUnitState& unit) noexcept {
   const std::uint64_t q = x / 10, r = x % 10;
   const int fractionBits = std::countl_zero(q);  // 4 to 7 here
   const std::uint64_t rest = r << fractionBits;
@@ -81,7 +82,7 @@ std::uint64_t tenthToInteger(std::uint64_t x) noexcept {
       (q << fractionBits) + rest / 10 + static_cast<std::uint64_t>(rest % 10 > 5);
   const std::uint64_t fraction = significand & ((1ull << fractionBits) - 1);
   const std::uint64_t whole = significand >> fractionBits;
-  raiseFloatFlags(static_cast<std::uint8_t>(((rest % 10 | fraction) != 0) * flagPrecision));
+  unit.flags |= static_cast<std::uint8_t>(((rest % 10 | fraction) != 0) * flagPrecision);
   return whole + roundsUp(fraction, 1ull << (fractionBits - 1), whole);
 }
 
@@ -107,7 +108,19 @@ struct Significand {
   int exponent = 0;
 };
 
-Significand significantDigits(ExtendedReal value, int precision) noexcept {
+// The scaling to an 18-digit integer by scaleByPowerOfTen and roundToInteger, for what
+// scaleToIntegerFast does not take; apart, so that a caller that inlines the fast path does not
+// inline this too.
+[[gnu::noinline]] std::uint64_t scaleToIntegerGeneral(ExtendedReal value, int& exponent) noexcept {
+  ExtendedReal scaled = roundToInteger(scaleByPowerOfTen(absolute(value), maxDigits - exponent));
+  if (compare(scaled, PowersOfTenLow[maxDigits]) >= 0) {
+    scaled = roundToInteger(scaled / PowersOfTenLow[1]);
+    ++exponent;
+  }
+  return integerValue(scaled);
+}
+
+Significand significantDigits(ExtendedReal value, int precision, FloatUnitState& unit) noexcept {
   const std::uint16_t biased = value.biasedExponent();
   // Zeros and denormals have no digits.
   if (biased == 0) return {};
@@ -118,18 +131,13 @@ Significand significantDigits(ExtendedReal value, int precision) noexcept {
   // Scaled to an integer of 18 digits; an estimate one too small gives 19 digits, and one
   // more division by ten.
   std::uint64_t v = 0;
-  if (scaleToIntegerFast(absolute(value), maxDigits - exponent, v)) {
+  if (scaleToIntegerFast(absolute(value), maxDigits - exponent, v, unit)) {
     if (v >= powersOfTen[maxDigits]) {
-      v = tenthToInteger(v);
+      v = tenthToInteger(v, unit);
       ++exponent;
     }
   } else {
-    ExtendedReal scaled = roundToInteger(scaleByPowerOfTen(absolute(value), maxDigits - exponent));
-    if (compare(scaled, PowersOfTenLow[maxDigits]) >= 0) {
-      scaled = roundToInteger(scaled / PowersOfTenLow[1]);
-      ++exponent;
-    }
-    v = integerValue(scaled);
+    v = scaleToIntegerGeneral(value, exponent);
   }
   int count = maxDigits;
   if (precision < maxDigits) {
@@ -283,7 +291,7 @@ DecimalDigits toDecimalDigits(ExtendedReal value, int precision) noexcept {
     result.negative = infinity && value.isNegative();
     return result;
   }
-  const Significand s = significantDigits(value, precision);
+  const Significand s = significantDigits(value, precision, floatUnit());
   if (s.count == 0) return result;
   DigitText(s.digits, s.count).put(result.digits, 0);
   result.digits[s.count] = '\0';
@@ -294,11 +302,11 @@ DecimalDigits toDecimalDigits(ExtendedReal value, int precision) noexcept {
 
 std::size_t formatGeneral(ExtendedReal value, int precision, int exponentDigits,
                           char (&buffer)[formatBufferSize]) noexcept {
-  return formatGeneralInto(value, precision, exponentDigits, buffer);
+  return formatGeneralInto(value, precision, exponentDigits, buffer, floatUnit());
 }
 
-std::size_t formatGeneralInto(ExtendedReal value, int precision, int exponentDigits,
-                              char* buffer) noexcept {
+std::size_t formatGeneralInto(ExtendedReal value, int precision, int exponentDigits, char* buffer,
+                              FloatUnitState& unit) noexcept {
   const int p = precision < 2 ? 2 : precision > maxDigits ? maxDigits : precision;
   const int minExponentDigits = exponentDigits >= 0 && exponentDigits <= 4 ? exponentDigits : 0;
   const char separator = DecimalSeparatorChar;
@@ -310,7 +318,7 @@ std::size_t formatGeneralInto(ExtendedReal value, int precision, int exponentDig
     std::memcpy(out, infinity ? "INF" : "NAN", 3);
     return static_cast<std::size_t>(out + 3 - buffer);
   }
-  const Significand s = significantDigits(value, p);
+  const Significand s = significantDigits(value, p, unit);
   if (s.count == 0) {
     *out = '0';
     return 1;

@@ -39,9 +39,14 @@ inline constexpr std::size_t formatBufferSize = 64;
 std::size_t formatGeneral(ExtendedReal value, int precision, int exponentDigits,
                           char (&buffer)[formatBufferSize]) noexcept;
 // The same into formatBufferSize bytes at `buffer`, all of which it may use as scratch: the
-// caller's own output, so that the text is not copied.
-std::size_t formatGeneralInto(ExtendedReal value, int precision, int exponentDigits,
-                              char* buffer) noexcept;
+// caller's own output, so that the text is not copied. `unit` is this thread's float unit
+// (floatUnit()), for a caller that formats many values.
+std::size_t formatGeneralInto(ExtendedReal value, int precision, int exponentDigits, char* buffer,
+                              FloatUnitState& unit) noexcept;
+inline std::size_t formatGeneralInto(ExtendedReal value, int precision, int exponentDigits,
+                                     char* buffer) noexcept {
+  return formatGeneralInto(value, precision, exponentDigits, buffer, floatUnit());
+}
 
 // The text of a result box: formatGeneral with precision 15 and exponentDigits 0.
 std::string extendedToText(ExtendedReal value);

@@ -43,12 +43,12 @@ const std::array<InvariantDivisor, 32> powerDivisors = [] {
 // m ÷ 10^k for 0 < m < 2^63 and 1 <= k <= 31, rounded as FDIV by PowersOfTenLow[k] rounds
 // it. The quotient is normal, and only the precision flag could be raised, which the
 // conversion discards.
-ExtendedReal divideByPowerOfTen(std::uint64_t m, int k) noexcept {
+ExtendedReal divideByPowerOfTen(std::uint64_t m, int k, FloatUnitState& unit) noexcept {
   const int shift = std::countl_zero(m);
   const ExtendedReal numerator = ExtendedReal::fromBits(
       false, static_cast<std::uint16_t>(63 - shift + extendedExponentBias), m << shift);
   ExtendedReal quotient;
-  if (!powerDivisors[static_cast<std::size_t>(k)].divide(numerator, quotient)) {
+  if (!powerDivisors[static_cast<std::size_t>(k)].divide(numerator, quotient, unit)) {
     quotient = numerator / PowersOfTenLow[static_cast<std::size_t>(k)];  // not reached
   }
   return quotient;
@@ -58,7 +58,8 @@ ExtendedReal divideByPowerOfTen(std::uint64_t m, int k) noexcept {
 // zero. Its value is the digits' integer m, exact, divided by 10^(fraction digits): the one
 // rounding that convert() makes of it, and no flag that it would leave. False, with nothing
 // done, for any other text.
-bool convertPlainDecimal(std::string_view text, char separator, ExtendedReal& value) noexcept {
+bool convertPlainDecimal(std::string_view text, char separator, ExtendedReal& value,
+                         FloatUnitState& unit) noexcept {
   if (text.empty() || text.size() > 19 || separator == '\0') return false;
   std::uint64_t m = 0;
   int fractionDigits = -1;  // -1 before the separator
@@ -76,12 +77,13 @@ bool convertPlainDecimal(std::string_view text, char separator, ExtendedReal& va
   // Nineteen digits may pass 2^63, where convert() starts rounding.
   if (m == 0 || (text.size() == 19 && fractionDigits < 0)) return false;
   value = fractionDigits <= 0 ? extendedFromInt64(static_cast<std::int64_t>(m))
-                              : divideByPowerOfTen(m, fractionDigits);
+                              : divideByPowerOfTen(m, fractionDigits, unit);
   return true;
 }
 
-// Reads the text; the float unit is already under ConversionControlWord.
-bool convert(std::string_view text, char separator, ExtendedReal& value) noexcept {
+// Reads the text; the float unit, this thread's, is already under ConversionControlWord.
+bool convert(std::string_view text, char separator, ExtendedReal& value,
+             FloatUnitState& unit) noexcept {
   const char* p = text.data();
   const char* const end = p + text.size();
   auto skipSpaces = [&] {
@@ -143,38 +145,47 @@ bool convert(std::string_view text, char separator, ExtendedReal& value) noexcep
   constexpr std::int64_t nLimit = 1 << 20;
   const auto scale = static_cast<std::int32_t>(n < -nLimit ? -nLimit : n);
   if (inInteger && exact != 0 && scale < 0 && scale >= -31) {
-    value = divideByPowerOfTen(exact, -scale);
+    value = divideByPowerOfTen(exact, -scale, unit);
   } else {
     if (inInteger) accumulator = extendedFromInt64(static_cast<std::int64_t>(exact));
     value = scaleByPowerOfTen(accumulator, scale);
   }
   if (sign == '-') value = -value;
-  return (floatUnit().flags & (flagOverflow | flagInvalid)) == 0;
+  return (unit.flags & (flagOverflow | flagInvalid)) == 0;
 }
 
-}  // namespace
-
-bool tryTextToExtended(std::string_view text, ExtendedReal& value) noexcept {
-  const char separator = DecimalSeparatorChar;
-  if (convertPlainDecimal(text, separator, value)) {
-    floatUnit().flags = 0;
-    return true;
-  }
+// convert() under its own control word, and the error, apart from the plain texts' path: never
+// inlined into a caller that inlines that path (the batch's rows).
+[[gnu::noinline]] bool convertGeneral(std::string_view text, char separator, ExtendedReal& value,
+                                      FloatUnitState& unit) noexcept {
   text = text.substr(0, text.find('\0'));
-
-  FloatUnitState& unit = floatUnit();
   const std::uint16_t callerControlWord = unit.controlWord;
   unit = {ConversionControlWord, 0};
-  const bool converted = convert(text, separator, value);
+  const bool converted = convert(text, separator, value, unit);
   // Flags first, so that nothing raised here surfaces under the caller's control word.
   unit = {callerControlWord, 0};
   return converted;
 }
 
-ExtendedReal textToExtended(std::string_view text) {
-  ExtendedReal value;
-  if (tryTextToExtended(text, value)) return value;
+[[noreturn, gnu::noinline]] void throwNotANumber(std::string_view text) {
   throw EConvertError(sInvalidFloatingPointValue, {text});
+}
+
+}  // namespace
+
+bool tryTextToExtended(std::string_view text, ExtendedReal& value, FloatUnitState& unit) noexcept {
+  const char separator = DecimalSeparatorChar;
+  if (convertPlainDecimal(text, separator, value, unit)) {
+    unit.flags = 0;
+    return true;
+  }
+  return convertGeneral(text, separator, value, unit);
+}
+
+ExtendedReal textToExtended(std::string_view text, FloatUnitState& unit) {
+  ExtendedReal value;
+  if (!tryTextToExtended(text, value, unit)) throwNotANumber(text);
+  return value;
 }
 
 }  // namespace pumpcalc

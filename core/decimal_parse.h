@@ -16,11 +16,18 @@ namespace pumpcalc {
 
 // The conversion itself: true and `value` set when `text` is a number within the extended
 // range; false otherwise (then `value` is not to be used). Raises nothing; on return the
-// caller's control word is in force and every exception flag is clear.
-bool tryTextToExtended(std::string_view text, ExtendedReal& value) noexcept;
+// caller's control word is in force and every exception flag is clear. `unit` is this
+// thread's float unit (floatUnit()), for a caller that converts many texts.
+bool tryTextToExtended(std::string_view text, ExtendedReal& value, FloatUnitState& unit) noexcept;
+inline bool tryTextToExtended(std::string_view text, ExtendedReal& value) noexcept {
+  return tryTextToExtended(text, value, floatUnit());
+}
 
 // As tryTextToExtended, but a text that is not a number raises EConvertError with the
 // message "'<text>' is not a valid floating point value", the text exactly as passed.
-ExtendedReal textToExtended(std::string_view text);
+ExtendedReal textToExtended(std::string_view text, FloatUnitState& unit);
+inline ExtendedReal textToExtended(std::string_view text) {
+  return textToExtended(text, floatUnit());
+}
 
 }  // namespace pumpcalc

@@ -7,7 +7,7 @@
 
 namespace pumpcalc {
 
-bool roundToNormalDouble(ExtendedReal x, ExtendedReal& rounded) noexcept {
+bool roundToNormalDouble(ExtendedReal x, ExtendedReal& rounded, FloatUnitState& unit) noexcept {
   int exponent = x.biasedExponent() - extendedExponentBias;
   if (!isNormal(x) || exponent < -1022 || exponent > 1023) return false;
   // 64 significant bits to 53: the low 11 decide the rounding.
@@ -19,7 +19,7 @@ bool roundToNormalDouble(ExtendedReal x, ExtendedReal& rounded) noexcept {
     kept >>= 1;
     if (++exponent > 1023) return false;  // overflows to infinity
   }
-  raiseFloatFlags(static_cast<std::uint8_t>((rest != 0) * flagPrecision));
+  unit.flags |= static_cast<std::uint8_t>((rest != 0) * flagPrecision);
   rounded = ExtendedReal::fromBits(
       x.isNegative(), static_cast<std::uint16_t>(exponent + extendedExponentBias), kept << 11);
   return true;

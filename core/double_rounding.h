@@ -11,7 +11,11 @@ namespace pumpcalc {
 // `rounded` set and the precision flag raised when the rounding was inexact, the only flag
 // that those two instructions raise then. Returns false, having done nothing, for any other
 // x (zeros, denormals, results beyond the normal doubles, infinities, NaNs, unsupported
-// encodings), which the instructions themselves must handle.
-bool roundToNormalDouble(ExtendedReal x, ExtendedReal& rounded) noexcept;
+// encodings), which the instructions themselves must handle. The flag goes to `unit` (see
+// multiply()).
+bool roundToNormalDouble(ExtendedReal x, ExtendedReal& rounded, FloatUnitState& unit) noexcept;
+inline bool roundToNormalDouble(ExtendedReal x, ExtendedReal& rounded) noexcept {
+  return roundToNormalDouble(x, rounded, floatUnit());
+}
 
 }  // namespace pumpcalc

@@ -77,7 +77,8 @@ struct Rounded {
 // Rounds sig * 2^(exp - 127) (sig nonzero, bit 127 set) to the nearest value of `format`,
 // ties to even, and raises precision, underflow and overflow as the x87 does with those
 // exceptions masked: an overflow becomes an infinity, an underflow a denormal or zero.
-Rounded roundPack(const Format& format, bool sign, std::int32_t exp, u128 sig) {
+Rounded roundPack(const Format& format, bool sign, std::int32_t exp, u128 sig,
+                  FloatUnitState& unit) {
   const int dropped = 128 - format.precision;
   bool tiny = false;
   if (exp < format.minExp) {
@@ -103,7 +104,7 @@ Rounded roundPack(const Format& format, bool sign, std::int32_t exp, u128 sig) {
   }
   const bool infinite = exp > format.maxExp;
   if (infinite) flags |= flagOverflow | flagPrecision;
-  raiseFloatFlags(flags);
+  unit.flags |= flags;
   return {sign, exp, sig, infinite};
 }
 
@@ -127,12 +128,18 @@ std::uint64_t packBinary64(const Rounded& r) {
   return sign | (biased << 52) | (sig & 0x000F'FFFF'FFFF'FFFFu);
 }
 
-ExtendedReal roundPackExtended(bool sign, std::int32_t exp, u128 sig) {
+// The general case apart, so that the fast path below needs no stack frame.
+[[gnu::noinline]] ExtendedReal roundPackExtendedGeneral(bool sign, std::int32_t exp, u128 sig,
+                                                        FloatUnitState& unit) {
+  return packExtended(roundPack(extendedFormat, sign, exp, sig, unit));
+}
+
+ExtendedReal roundPackExtended(bool sign, std::int32_t exp, u128 sig, FloatUnitState& unit) {
   // Fast path: a normal result that neither underflows nor can overflow after rounding.
   if (exp >= extendedFormat.minExp && exp < extendedFormat.maxExp) {
     bool inexact = false;
     const u128 kept = shiftRightRoundingToNearestEven(sig, 64, inexact);
-    if (inexact) raiseFloatFlags(flagPrecision);
+    if (inexact) unit.flags |= flagPrecision;
     auto high = static_cast<std::uint64_t>(kept);
     if ((kept >> 64) != 0) {  // rounded up to the next binade
       high = integerBit;
@@ -141,25 +148,25 @@ ExtendedReal roundPackExtended(bool sign, std::int32_t exp, u128 sig) {
     return ExtendedReal::fromBits(sign, static_cast<std::uint16_t>(exp + extendedExponentBias),
                                   high);
   }
-  return packExtended(roundPack(extendedFormat, sign, exp, sig));
+  return roundPackExtendedGeneral(sign, exp, sig, unit);
 }
 
-ExtendedReal invalid() {
-  raiseFloatFlags(flagInvalid);
+ExtendedReal invalid(FloatUnitState& unit) {
+  unit.flags |= flagInvalid;
   return x87rules::defaultNaN;
 }
 
-ExtendedReal addOrSubtract(ExtendedReal a, ExtendedReal b, bool negateB) {
+ExtendedReal addOrSubtract(ExtendedReal a, ExtendedReal b, bool negateB, FloatUnitState& unit) {
   const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
   if (const auto nan = x87rules::propagateNaN(a, ea, b, eb)) {
-    raiseFloatFlags(nan->flags);
+    unit.flags |= nan->flags;
     return nan->value;
   }
   if (negateB) b = -b;
   const bool signA = a.isNegative(), signB = b.isNegative();
-  raiseFloatFlags(x87rules::denormalOperandFlags(ea, eb));
+  unit.flags |= x87rules::denormalOperandFlags(ea, eb);
   if (ea == Encoding::infinity || eb == Encoding::infinity) {
-    if (ea == eb && signA != signB) return invalid();  // inf - inf
+    if (ea == eb && signA != signB) return invalid(unit);  // inf - inf
     return ea == Encoding::infinity ? a : b;
   }
   if (ea == Encoding::zero && eb == Encoding::zero) {
@@ -168,7 +175,7 @@ ExtendedReal addOrSubtract(ExtendedReal a, ExtendedReal b, bool negateB) {
 
   Unpacked x = unpack(a), y = unpack(b);
   if (ea == Encoding::zero) std::swap(x, y);
-  if (y.sig == 0) return roundPackExtended(x.sign, x.exp, u128{x.sig} << 64);
+  if (y.sig == 0) return roundPackExtended(x.sign, x.exp, u128{x.sig} << 64, unit);
   if (x.exp < y.exp || (x.exp == y.exp && x.sig < y.sig)) std::swap(x, y);
   // Two bits of headroom above the significands for a carry; 62 below them, so that the
   // sticky bit of the shifted operand lies far below any rounding position.
@@ -177,24 +184,25 @@ ExtendedReal addOrSubtract(ExtendedReal a, ExtendedReal b, bool negateB) {
   const u128 sum = x.sign == y.sign ? big + small : big - small;
   if (sum == 0) return zero(false);
   const int shift = countLeadingZeros(sum);
-  return roundPackExtended(x.sign, x.exp + 2 - shift, sum << shift);
+  return roundPackExtended(x.sign, x.exp + 2 - shift, sum << shift, unit);
 }
 
 // The rounded product of two significands with bit 63 set, for a result of sign `sign`
 // whose operands' exponents add up to `exp`: the 128-bit product is exact, and one in
 // [2, 4) already has bit 127 set.
-ExtendedReal roundedProduct(bool sign, std::int32_t exp, std::uint64_t x, std::uint64_t y) {
+ExtendedReal roundedProduct(bool sign, std::int32_t exp, std::uint64_t x, std::uint64_t y,
+                            FloatUnitState& unit) {
   u128 product = u128{x} * y;
   ++exp;
   if ((product >> 127) == 0) {
     product <<= 1;
     --exp;
   }
-  return roundPackExtended(sign, exp, product);
+  return roundPackExtended(sign, exp, product, unit);
 }
 
 // The quotient of two finite nonzero values (normals or denormals), rounded.
-ExtendedReal divideNormals(ExtendedReal a, ExtendedReal b) noexcept {
+ExtendedReal divideNormals(ExtendedReal a, ExtendedReal b, FloatUnitState& unit) noexcept {
   const bool sign = a.isNegative() != b.isNegative();
   const Unpacked x = unpack(a), y = unpack(b);
   // Long division, 64 quotient bits at a time: an integer part q0 (0 or 1), then 128 bits of
@@ -208,69 +216,87 @@ ExtendedReal divideNormals(ExtendedReal a, ExtendedReal b) noexcept {
   const std::uint64_t sticky = remainder != 0 ? 1 : 0;
   if (q0 != 0) {
     const u128 quotient = (u128{1} << 127) | (fraction >> 1) | (fraction & 1) | sticky;
-    return roundPackExtended(sign, x.exp - y.exp, quotient);
+    return roundPackExtended(sign, x.exp - y.exp, quotient, unit);
   }
   // x.sig < y.sig with both in [2^63, 2^64): the quotient is in (1/2, 1), so bit 127 is set.
-  return roundPackExtended(sign, x.exp - y.exp - 1, fraction | sticky);
+  return roundPackExtended(sign, x.exp - y.exp - 1, fraction | sticky, unit);
 }
 
-}  // namespace
-
-ExtendedReal operator+(ExtendedReal a, ExtendedReal b) noexcept {
-  return addOrSubtract(a, b, false);
-}
-
-ExtendedReal operator-(ExtendedReal a, ExtendedReal b) noexcept {
-  // The NaN rules look at b as given: subtraction never changes a NaN's sign.
-  return addOrSubtract(a, b, true);
-}
-
-ExtendedReal operator*(ExtendedReal a, ExtendedReal b) noexcept {
-  if (isNormal(a) && isNormal(b)) {
-    // Normal operands need no unpacking: their exponents and significands are as stored.
-    return roundedProduct(a.isNegative() != b.isNegative(),
-                          a.biasedExponent() + b.biasedExponent() - 2 * extendedExponentBias,
-                          a.significand, b.significand);
-  }
+// FMUL with an operand that is not a normal number; apart, so that a caller that inlines the
+// normal operands' path does not inline this too.
+[[gnu::noinline]] ExtendedReal multiplySpecial(ExtendedReal a, ExtendedReal b,
+                                               FloatUnitState& unit) noexcept {
   const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
   if (const auto nan = x87rules::propagateNaN(a, ea, b, eb)) {
-    raiseFloatFlags(nan->flags);
+    unit.flags |= nan->flags;
     return nan->value;
   }
   const bool sign = a.isNegative() != b.isNegative();
   const bool anyZero = ea == Encoding::zero || eb == Encoding::zero;
   if (ea == Encoding::infinity || eb == Encoding::infinity) {
-    if (anyZero) return invalid();  // 0 * inf
-    raiseFloatFlags(x87rules::denormalOperandFlags(ea, eb));
+    if (anyZero) return invalid(unit);  // 0 * inf
+    unit.flags |= x87rules::denormalOperandFlags(ea, eb);
     return infinity(sign);
   }
-  raiseFloatFlags(x87rules::denormalOperandFlags(ea, eb));
+  unit.flags |= x87rules::denormalOperandFlags(ea, eb);
   if (anyZero) return zero(sign);
 
   const Unpacked x = unpack(a), y = unpack(b);
-  return roundedProduct(sign, x.exp + y.exp, x.sig, y.sig);
+  return roundedProduct(sign, x.exp + y.exp, x.sig, y.sig, unit);
 }
 
-ExtendedReal operator/(ExtendedReal a, ExtendedReal b) noexcept {
-  if (isNormal(a) && isNormal(b)) return divideNormals(a, b);
+}  // namespace
+
+ExtendedReal operator+(ExtendedReal a, ExtendedReal b) noexcept {
+  return addOrSubtract(a, b, false, floatUnit());
+}
+
+ExtendedReal operator-(ExtendedReal a, ExtendedReal b) noexcept {
+  // The NaN rules look at b as given: subtraction never changes a NaN's sign.
+  return addOrSubtract(a, b, true, floatUnit());
+}
+
+ExtendedReal multiply(ExtendedReal a, ExtendedReal b, FloatUnitState& unit) noexcept {
+  if (isNormal(a) && isNormal(b)) {
+    // Normal operands need no unpacking: their exponents and significands are as stored.
+    return roundedProduct(a.isNegative() != b.isNegative(),
+                          a.biasedExponent() + b.biasedExponent() - 2 * extendedExponentBias,
+                          a.significand, b.significand, unit);
+  }
+  return multiplySpecial(a, b, unit);
+}
+
+// Not inlined: the batch's divisions go by InvariantDivisor and come here only for what it
+// does not take.
+[[gnu::noinline]] ExtendedReal divide(ExtendedReal a, ExtendedReal b,
+                                      FloatUnitState& unit) noexcept {
+  if (isNormal(a) && isNormal(b)) return divideNormals(a, b, unit);
   const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
   if (const auto nan = x87rules::propagateNaN(a, ea, b, eb)) {
-    raiseFloatFlags(nan->flags);
+    unit.flags |= nan->flags;
     return nan->value;
   }
   const bool sign = a.isNegative() != b.isNegative();
-  if (ea == eb && (ea == Encoding::zero || ea == Encoding::infinity)) return invalid();
+  if (ea == eb && (ea == Encoding::zero || ea == Encoding::infinity)) return invalid(unit);
   if (eb == Encoding::zero && ea != Encoding::infinity) {
-    raiseFloatFlags(
+    unit.flags |=
         flagZeroDivide |
-        (x87rules::zeroDivideReportsDenormalOperand ? x87rules::denormalOperandFlags(ea, eb) : 0));
+        (x87rules::zeroDivideReportsDenormalOperand ? x87rules::denormalOperandFlags(ea, eb) : 0);
     return infinity(sign);
   }
-  raiseFloatFlags(x87rules::denormalOperandFlags(ea, eb));
+  unit.flags |= x87rules::denormalOperandFlags(ea, eb);
   if (ea == Encoding::infinity || eb == Encoding::zero) return infinity(sign);
   if (ea == Encoding::zero || eb == Encoding::infinity) return zero(sign);
 
-  return divideNormals(a, b);
+  return divideNormals(a, b, unit);
+}
+
+ExtendedReal operator*(ExtendedReal a, ExtendedReal b) noexcept {
+  return multiply(a, b, floatUnit());
+}
+
+ExtendedReal operator/(ExtendedReal a, ExtendedReal b) noexcept {
+  return divide(a, b, floatUnit());
 }
 
 ExtendedReal extendedFromInt64(std::int64_t value) noexcept {
@@ -279,7 +305,9 @@ ExtendedReal extendedFromInt64(std::int64_t value) noexcept {
   const std::uint64_t magnitude =
       value < 0 ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
   const int shift = std::countl_zero(magnitude);
-  return roundPackExtended(value < 0, 63 - shift, u128{magnitude << shift} << 64);
+  // Every 64-bit integer is exact: no rounding and no flag.
+  return ExtendedReal::fromBits(
+      value < 0, static_cast<std::uint16_t>(63 - shift + extendedExponentBias), magnitude << shift);
 }
 
 ExtendedReal roundToInteger(ExtendedReal a) noexcept {
@@ -304,7 +332,7 @@ ExtendedReal roundToInteger(ExtendedReal a) noexcept {
   if (e == Encoding::zero || e == Encoding::infinity) return a;
   raiseFloatFlags(x87rules::denormalOperandFlags(e, e));
   const Unpacked x = unpack(a);
-  const Rounded r = roundPack(integerFormat, x.sign, x.exp, u128{x.sig} << 64);
+  const Rounded r = roundPack(integerFormat, x.sign, x.exp, u128{x.sig} << 64, floatUnit());
   const auto sig = static_cast<std::uint64_t>(r.sig >> 64);
   if (sig == 0) return zero(x.sign);
   // Values below 2^63 come back unnormalized at exponent 63.
@@ -336,7 +364,7 @@ std::uint64_t toBinary64(ExtendedReal a) noexcept {
       break;
   }
   const Unpacked x = unpack(a);
-  return packBinary64(roundPack(binary64Format, x.sign, x.exp, u128{x.sig} << 64));
+  return packBinary64(roundPack(binary64Format, x.sign, x.exp, u128{x.sig} << 64, floatUnit()));
 }
 
 ExtendedReal fromBinary64(std::uint64_t bits) noexcept {
@@ -352,19 +380,22 @@ ExtendedReal fromBinary64(std::uint64_t bits) noexcept {
     if (fraction == 0) return zero(sign);
     if (x87rules::loadBinary64ReportsDenormalOperand) raiseFloatFlags(flagDenormal);
     const int shift = std::countl_zero(fraction);
-    return roundPackExtended(sign, -1074 + 63 - shift, u128{fraction << shift} << 64);
+    return roundPackExtended(sign, -1074 + 63 - shift, u128{fraction << shift} << 64, floatUnit());
   }
-  return roundPackExtended(sign, biased - 1023, u128{integerBit | (fraction << 11)} << 64);
+  // A normal double is exact in 64 bits.
+  return ExtendedReal::fromBits(sign,
+                                static_cast<std::uint16_t>(biased - 1023 + extendedExponentBias),
+                                integerBit | (fraction << 11));
 }
 
-std::partial_ordering compare(ExtendedReal a, ExtendedReal b) noexcept {
+std::partial_ordering compare(ExtendedReal a, ExtendedReal b, FloatUnitState& unit) noexcept {
   const Encoding ea = x87rules::classify(a), eb = x87rules::classify(b);
   if (ea == Encoding::unsupported || eb == Encoding::unsupported || x87rules::isNaN(ea) ||
       x87rules::isNaN(eb)) {
-    raiseFloatFlags(x87rules::unorderedCompareFlags(ea, eb));
+    unit.flags |= x87rules::unorderedCompareFlags(ea, eb);
     return std::partial_ordering::unordered;
   }
-  raiseFloatFlags(x87rules::denormalOperandFlags(ea, eb));
+  unit.flags |= x87rules::denormalOperandFlags(ea, eb);
   // Magnitudes as (class, exponent, significand), where zero < finite < infinity.
   const auto magnitude = [](ExtendedReal v, Encoding e) {
     const int rank = e == Encoding::zero ? 0 : e == Encoding::infinity ? 2 : 1;
@@ -377,6 +408,10 @@ std::partial_ordering compare(ExtendedReal a, ExtendedReal b) noexcept {
     return a.isNegative() ? std::partial_ordering::less : std::partial_ordering::greater;
   }
   return a.isNegative() ? mb <=> ma : ma <=> mb;
+}
+
+std::partial_ordering compare(ExtendedReal a, ExtendedReal b) noexcept {
+  return compare(a, b, floatUnit());
 }
 
 }  // namespace pumpcalc

@@ -13,6 +13,8 @@
 #include <compare>
 #include <cstdint>
 
+#include "core/float_unit.h"
+
 namespace pumpcalc {
 
 struct ExtendedReal {
@@ -45,6 +47,13 @@ ExtendedReal operator/(ExtendedReal a, ExtendedReal b) noexcept;  // FDIV
 ExtendedReal operator+(ExtendedReal a, ExtendedReal b) noexcept;  // FADD
 ExtendedReal operator-(ExtendedReal a, ExtendedReal b) noexcept;  // FSUB
 
+// FMUL and FDIV reporting to `unit`: this thread's float unit, fetched once (floatUnit()) by
+// code that computes much, or a unit of the caller's own whose flags go nowhere else. Where
+// the toolchain emulates thread-local storage, reaching the thread's unit is a library call,
+// which costs more than the operation.
+ExtendedReal multiply(ExtendedReal a, ExtendedReal b, FloatUnitState& unit) noexcept;
+ExtendedReal divide(ExtendedReal a, ExtendedReal b, FloatUnitState& unit) noexcept;
+
 // FCHS and FABS: only the sign bit changes; no flags.
 constexpr ExtendedReal operator-(ExtendedReal a) noexcept {
   return {a.significand, static_cast<std::uint16_t>(a.signExponent ^ 0x8000u)};
@@ -71,5 +80,6 @@ inline ExtendedReal fromDouble(double d) noexcept {
 // signaling NaN or an unsupported encoding; the denormal flag for a denormal operand
 // otherwise). -0 and +0 are equivalent.
 std::partial_ordering compare(ExtendedReal a, ExtendedReal b) noexcept;
+std::partial_ordering compare(ExtendedReal a, ExtendedReal b, FloatUnitState& unit) noexcept;
 
 }  // namespace pumpcalc

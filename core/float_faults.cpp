@@ -6,6 +6,9 @@ namespace pumpcalc {
 
 std::uint16_t FloatControlWord = initialFloatControlWord;
 
+// Never inlined, link-time optimisation included (see float_unit.h).
+[[gnu::noinline]] FloatUnitState& floatUnit() noexcept { return currentFloatUnit; }
+
 OsExceptionCode floatFaultCode(std::uint8_t flags) noexcept {
   if (flags & flagInvalid) return codeFloatInvalidOperation;
   if (flags & flagDenormal) return codeFloatDenormalOperand;
@@ -15,7 +18,9 @@ OsExceptionCode floatFaultCode(std::uint8_t flags) noexcept {
   return codeFloatInexactResult;
 }
 
-void raiseFloatFault(OsExceptionCode code) {
+// Never inlined: the return address is where the faulting operation's check is, and the
+// cold path stays out of the callers that inline everything else.
+[[gnu::noinline]] void raiseFloatFault(OsExceptionCode code) {
   resetFloatUnit();
   OsExceptionRecord record;
   record.code = code;

@@ -19,8 +19,10 @@ OsExceptionCode floatFaultCode(std::uint8_t flags) noexcept;
 [[noreturn]] void raiseFloatFault(OsExceptionCode code);
 
 // Raises the error for the pending unmasked faults, if any; the unit is clean when it raises.
-inline void checkFloatFaults() {
-  if (std::uint8_t faults = pendingFloatFaults()) raiseFloatFault(floatFaultCode(faults));
+// `unit` is this thread's (floatUnit()).
+inline void checkFloatFaults(const FloatUnitState& unit) {
+  if (std::uint8_t faults = pendingFloatFaults(unit)) raiseFloatFault(floatFaultCode(faults));
 }
+inline void checkFloatFaults() { checkFloatFaults(floatUnit()); }
 
 }  // namespace pumpcalc

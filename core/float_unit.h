@@ -33,16 +33,23 @@ struct FloatUnitState {
   std::uint8_t flags = 0;  // sticky FloatFlag bits
 };
 
-// This thread's unit.
+// This thread's unit. Where the toolchain emulates thread-local storage (mingw-w64's GCC),
+// every access is a library call that costs more than an arithmetic operation: code that
+// computes much fetches the unit once with floatUnit() and passes it on (the overloads
+// taking a FloatUnitState&).
 inline thread_local FloatUnitState currentFloatUnit;
 
-inline FloatUnitState& floatUnit() noexcept { return currentFloatUnit; }
+// currentFloatUnit, through a call that is never inlined. Inlined, the variable's
+// address would count as a constant, and the compiler would emit the emulation's library
+// call again at each place that uses it, inside the caller's loops too.
+FloatUnitState& floatUnit() noexcept;
 inline void raiseFloatFlags(std::uint8_t flags) noexcept { currentFloatUnit.flags |= flags; }
 
 // The flags that are set and not masked by the control word in force.
-inline std::uint8_t pendingFloatFaults() noexcept {
-  return currentFloatUnit.flags & ~currentFloatUnit.controlWord & allFloatFlags;
+inline std::uint8_t pendingFloatFaults(const FloatUnitState& unit) noexcept {
+  return unit.flags & ~unit.controlWord & allFloatFlags;
 }
+inline std::uint8_t pendingFloatFaults() noexcept { return pendingFloatFaults(currentFloatUnit); }
 
 // The processor's own x87 unit, which the program's arithmetic never uses but library and
 // system code may: its control word, read and written directly.

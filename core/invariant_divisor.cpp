@@ -20,7 +20,8 @@ InvariantDivisor::InvariantDivisor(ExtendedReal divisor) noexcept {
   signExponent_ = divisor.signExponent;
 }
 
-bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient) const noexcept {
+bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient,
+                              FloatUnitState& unit) const noexcept {
   if (significand_ == 0 || !isNormal(numerator)) return false;
   const int biased = numerator.biasedExponent();
   const std::uint64_t a = numerator.significand, d = significand_;
@@ -57,7 +58,7 @@ bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient) co
     significand = 1ull << 63;
     ++exponent;
   }
-  raiseFloatFlags(static_cast<std::uint8_t>(inexact * flagPrecision));
+  unit.flags |= static_cast<std::uint8_t>(inexact * flagPrecision);
   quotient = ExtendedReal::fromBits(numerator.isNegative() != ((signExponent_ & 0x8000) != 0),
                                     static_cast<std::uint16_t>(exponent), significand);
   return true;

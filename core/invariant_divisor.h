@@ -18,8 +18,11 @@ class InvariantDivisor {
   // numerator ÷ the divisor as FDIV gives it, for a normal numerator and a quotient that is
   // normal: returns true with `quotient` set and the precision flag raised when inexact, the
   // only flag that FDIV raises then. Returns false, having done nothing, for anything else,
-  // which FDIV itself (operator/) must handle.
-  bool divide(ExtendedReal numerator, ExtendedReal& quotient) const noexcept;
+  // which FDIV itself (operator/) must handle. The flag goes to `unit` (see multiply()).
+  bool divide(ExtendedReal numerator, ExtendedReal& quotient, FloatUnitState& unit) const noexcept;
+  bool divide(ExtendedReal numerator, ExtendedReal& quotient) const noexcept {
+    return divide(numerator, quotient, floatUnit());
+  }
 
  private:
   std::uint64_t significand_ = 0;  // 0: the divisor is not normal

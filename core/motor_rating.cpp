@@ -11,13 +11,11 @@
 namespace pumpcalc {
 namespace {
 
-// compare() without a trace in the float unit: a denormal operand raises the denormal
-// flag, which is no concern of the caller's.
+// compare() without a trace in the thread's float unit: a denormal operand raises the
+// denormal flag, which is no concern of the caller's.
 std::partial_ordering quietCompare(ExtendedReal a, ExtendedReal b) noexcept {
-  const std::uint8_t flags = floatUnit().flags;
-  const std::partial_ordering order = compare(a, b);
-  floatUnit().flags = flags;
-  return order;
+  FloatUnitState scratch;
+  return compare(a, b, scratch);
 }
 
 unsigned __int128 orderKey(ExtendedReal x) noexcept {

@@ -8,46 +8,53 @@ namespace pumpcalc {
 namespace {
 
 // Each operation is followed by the fault check, where the hardware would trap.
-ExtendedReal checked(ExtendedReal result) {
-  checkFloatFaults();
+ExtendedReal checked(ExtendedReal result, const FloatUnitState& unit) {
+  checkFloatFaults(unit);
   return result;
 }
 
+// FST and FLD themselves, for what the shortcut does not take; apart, so that a caller that
+// inlines the shortcut does not inline this too.
+[[gnu::noinline]] ExtendedReal roundedThroughDouble(ExtendedReal x, FloatUnitState& unit) {
+  const std::uint64_t bits = toBinary64(x);
+  checkFloatFaults(unit);
+  return checked(fromBinary64(bits), unit);
+}
+
 // Rounds to a double and takes that double back exactly.
-ExtendedReal roundedToDouble(ExtendedReal x) {
+ExtendedReal roundedToDouble(ExtendedReal x, FloatUnitState& unit) {
   ExtendedReal rounded;
-  if (roundToNormalDouble(x, rounded)) {
-    checkFloatFaults();
+  if (roundToNormalDouble(x, rounded, unit)) {
+    checkFloatFaults(unit);
     return rounded;
   }
-  const std::uint64_t bits = toBinary64(x);
-  checkFloatFaults();
-  return checked(fromBinary64(bits));
+  return roundedThroughDouble(x, unit);
 }
 
 }  // namespace
 
-ExtendedReal headFlowProduct(ExtendedReal flow, ExtendedReal head) {
-  return roundedToDouble(checked(head * flow));
+ExtendedReal headFlowProduct(ExtendedReal flow, ExtendedReal head, FloatUnitState& unit) {
+  return roundedToDouble(checked(multiply(head, flow, unit), unit), unit);
 }
 
-ExtendedReal efficiencyDivisor(ExtendedReal efficiency) {
-  const ExtendedReal scaled = checked(efficiency * pumpConstant3672);
-  return roundedToDouble(checked(scaled * pumpConstantPercent));
+ExtendedReal efficiencyDivisor(ExtendedReal efficiency, FloatUnitState& unit) {
+  const ExtendedReal scaled = checked(multiply(efficiency, pumpConstant3672, unit), unit);
+  return roundedToDouble(checked(multiply(scaled, pumpConstantPercent, unit), unit), unit);
 }
 
-PumpResult pumpPowerFromProductAndDivisor(ExtendedReal product, ExtendedReal divisor) {
+PumpResult pumpPowerFromProductAndDivisor(ExtendedReal product, ExtendedReal divisor,
+                                          FloatUnitState& unit) {
   // Three divisions by one divisor: its reciprocal serves all three.
   const InvariantDivisor byDivisor(divisor);
   const auto divided = [&](ExtendedReal numerator) {
     ExtendedReal quotient;
-    if (!byDivisor.divide(numerator, quotient)) quotient = numerator / divisor;
-    return checked(quotient);
+    if (!byDivisor.divide(numerator, quotient, unit)) quotient = divide(numerator, divisor, unit);
+    return checked(quotient, unit);
   };
   PumpResult result;
   result.shaftPower = divided(product);
-  result.lowerMotorPower = divided(checked(pumpConstantLowerFactor * product));
-  result.upperMotorPower = divided(checked(pumpConstantUpperFactor * product));
+  result.lowerMotorPower = divided(checked(multiply(pumpConstantLowerFactor, product, unit), unit));
+  result.upperMotorPower = divided(checked(multiply(pumpConstantUpperFactor, product, unit), unit));
   return result;
 }
 

@@ -38,16 +38,29 @@ inline constexpr ExtendedReal pumpConstantLowerFactor =
 inline constexpr ExtendedReal pumpConstantUpperFactor =
     ExtendedReal::fromBits(false, 0x3FFF, 0x999999999999999A);
 
+// Each step below computes in `unit`, this thread's float unit (floatUnit()), which a caller
+// that computes many rows fetches once; the overloads without it fetch it themselves.
+
 // P = H × Q in extended precision, rounded to a double. Raises EOverflow beyond the double
 // range; a product too small for a double becomes a denormal or zero silently.
-ExtendedReal headFlowProduct(ExtendedReal flow, ExtendedReal head);
+ExtendedReal headFlowProduct(ExtendedReal flow, ExtendedReal head, FloatUnitState& unit);
+inline ExtendedReal headFlowProduct(ExtendedReal flow, ExtendedReal head) {
+  return headFlowProduct(flow, head, floatUnit());
+}
 
 // D = (η × 367.2) × 0.01 in extended precision, rounded to a double; EOverflow as above.
-ExtendedReal efficiencyDivisor(ExtendedReal efficiency);
+ExtendedReal efficiencyDivisor(ExtendedReal efficiency, FloatUnitState& unit);
+inline ExtendedReal efficiencyDivisor(ExtendedReal efficiency) {
+  return efficiencyDivisor(efficiency, floatUnit());
+}
 
 // N = P ÷ D, M1 = (1.1 × P) ÷ D, M2 = (1.2 × P) ÷ D. Raises EZeroDivide when D is zero
 // and P is not, EInvalidOp when both are zero.
-PumpResult pumpPowerFromProductAndDivisor(ExtendedReal product, ExtendedReal divisor);
+PumpResult pumpPowerFromProductAndDivisor(ExtendedReal product, ExtendedReal divisor,
+                                          FloatUnitState& unit);
+inline PumpResult pumpPowerFromProductAndDivisor(ExtendedReal product, ExtendedReal divisor) {
+  return pumpPowerFromProductAndDivisor(product, divisor, floatUnit());
+}
 
 // The whole calculation over three texts, each read (a callable returning its text) only
 // when the calculation reaches it: flow, head, the product, then efficiency. So the first
@@ -55,12 +68,21 @@ PumpResult pumpPowerFromProductAndDivisor(ExtendedReal product, ExtendedReal div
 // the efficiency text is not a number. Nothing is returned unless all three results are.
 template <std::invocable ReadFlow, std::invocable ReadHead, std::invocable ReadEfficiency>
 PumpResult calculatePumpPowerValues(ReadFlow&& readFlow, ReadHead&& readHead,
+                                    ReadEfficiency&& readEfficiency, FloatUnitState& unit) {
+  const ExtendedReal flow = textToExtended(std::forward<ReadFlow>(readFlow)(), unit);
+  const ExtendedReal head = textToExtended(std::forward<ReadHead>(readHead)(), unit);
+  const ExtendedReal product = headFlowProduct(flow, head, unit);
+  const ExtendedReal efficiency =
+      textToExtended(std::forward<ReadEfficiency>(readEfficiency)(), unit);
+  return pumpPowerFromProductAndDivisor(product, efficiencyDivisor(efficiency, unit), unit);
+}
+
+template <std::invocable ReadFlow, std::invocable ReadHead, std::invocable ReadEfficiency>
+PumpResult calculatePumpPowerValues(ReadFlow&& readFlow, ReadHead&& readHead,
                                     ReadEfficiency&& readEfficiency) {
-  const ExtendedReal flow = textToExtended(std::forward<ReadFlow>(readFlow)());
-  const ExtendedReal head = textToExtended(std::forward<ReadHead>(readHead)());
-  const ExtendedReal product = headFlowProduct(flow, head);
-  const ExtendedReal efficiency = textToExtended(std::forward<ReadEfficiency>(readEfficiency)());
-  return pumpPowerFromProductAndDivisor(product, efficiencyDivisor(efficiency));
+  return calculatePumpPowerValues(std::forward<ReadFlow>(readFlow),
+                                  std::forward<ReadHead>(readHead),
+                                  std::forward<ReadEfficiency>(readEfficiency), floatUnit());
 }
 
 template <std::invocable ReadFlow, std::invocable ReadHead, std::invocable ReadEfficiency>
