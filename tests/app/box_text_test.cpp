@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace pumpcalc {
 namespace {
@@ -24,6 +25,30 @@ TEST(CutInTheMiddle, KeepsWholeCharactersAtBothEnds) {
       {"", 0, ""},
   };
   for (const Case& c : cases) EXPECT_EQ(cutInTheMiddle(c.text, c.keep), c.expected) << c.text;
+}
+
+// Against cutting a list of characters, over texts of one- to four-byte characters of every
+// length up to 12 and every keep.
+TEST(CutInTheMiddle, AgreesWithCuttingAListOfCharacters) {
+  const std::string characters[] = {"a", " ", "\xC3\xA9", "\xE6\xB3\xB5", "\xF0\x9F\x92\xA7"};
+  for (std::size_t length = 0; length <= 12; ++length) {
+    std::vector<std::string> listed;
+    std::string text;
+    for (std::size_t i = 0; i < length; ++i) {
+      listed.push_back(characters[(i * 7 + length) % 5]);
+      text += listed.back();
+    }
+    for (std::size_t keep = 0; keep <= 7; ++keep) {
+      std::string expected = text;
+      if (length > 2 * keep) {
+        expected.clear();
+        for (std::size_t i = 0; i < keep; ++i) expected += listed[i];
+        expected += "…";
+        for (std::size_t i = length - keep; i < length; ++i) expected += listed[i];
+      }
+      EXPECT_EQ(cutInTheMiddle(text, keep), expected) << length << ", " << keep;
+    }
+  }
 }
 
 TEST(ShortenableMessage, CutsOnlyTheEchoedInputOfAnInvalidValueMessage) {
