@@ -10,15 +10,6 @@ namespace {
 
 constexpr std::string_view ellipsis = "…";
 
-// The byte offset at which the character numbered `index` starts (the size for the end).
-std::size_t offsetOfCharacter(std::string_view text, std::size_t index) {
-  std::size_t seen = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (startsUtf8Character(text[i]) && seen++ == index) return i;
-  }
-  return text.size();
-}
-
 // Where the echoed input lies in an invalid-value message: [begin, end).
 struct Span {
   std::size_t begin = 0, end = 0;
@@ -39,11 +30,22 @@ std::optional<Span> echoedInput(std::string_view message) {
 }  // namespace
 
 std::string cutInTheMiddle(std::string_view text, std::size_t keep) {
-  const std::size_t count = utf8CharacterCount(text);
-  if (count <= 2 * keep) return std::string(text);
-  std::string cut(text.substr(0, offsetOfCharacter(text, keep)));
+  // The end of the first `keep` characters and the start of the last `keep`, each found
+  // from its own end of the text, so that a long text is not walked through for each cut.
+  std::size_t front = 0;
+  for (std::size_t seen = 0; seen < keep && front < text.size(); ++seen) {
+    do ++front;
+    while (front < text.size() && !startsUtf8Character(text[front]));
+  }
+  std::size_t back = text.size();
+  for (std::size_t seen = 0; seen < keep && back > front; ++seen) {
+    do --back;
+    while (back > front && !startsUtf8Character(text[back]));
+  }
+  if (back <= front) return std::string(text);  // at most 2 × keep characters
+  std::string cut(text.substr(0, front));
   cut += ellipsis;
-  cut += text.substr(offsetOfCharacter(text, count - keep));
+  cut += text.substr(back);
   return cut;
 }
 
