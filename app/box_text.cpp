@@ -1,8 +1,6 @@
 #include "app/box_text.h"
 
-#include <optional>
-
-#include "core/string_table.h"
+#include "core/errors.h"
 #include "core/utf8.h"
 
 namespace pumpcalc {
@@ -10,21 +8,17 @@ namespace {
 
 constexpr std::string_view ellipsis = "…";
 
-// Where the echoed input lies in an invalid-value message: [begin, end).
+// Where the text that an error could not read lies in its message: [begin, end).
 struct Span {
   std::size_t begin = 0, end = 0;
 };
-std::optional<Span> echoedInput(std::string_view message) {
-  const std::string pattern = loadResString(sInvalidFloatingPointValue);
-  const std::size_t slot = pattern.find("%s");
-  if (slot == std::string::npos) return std::nullopt;
-  const std::string_view before = std::string_view(pattern).substr(0, slot);
-  const std::string_view after = std::string_view(pattern).substr(slot + 2);
-  if (message.size() < before.size() + after.size() || !message.starts_with(before) ||
-      !message.ends_with(after)) {
-    return std::nullopt;
+Span cuttablePart(const Exception& error) {
+  const auto* convert = dynamic_cast<const EConvertError*>(&error);
+  if (convert != nullptr &&
+      convert->unreadTextOffset + convert->unreadText.size() <= convert->message().size()) {
+    return {convert->unreadTextOffset, convert->unreadTextOffset + convert->unreadText.size()};
   }
-  return Span{before.size(), message.size() - after.size()};
+  return {0, error.message().size()};
 }
 
 }  // namespace
@@ -58,8 +52,9 @@ std::string wholeCharactersWithin(std::string text, std::size_t maxBytes) {
 }
 
 platform::ShortenableText shortenableMessage(
-    std::string message, std::function<std::string(const std::string& message)> compose) {
-  const Span cuttable = echoedInput(message).value_or(Span{0, message.size()});
+    const Exception* error, std::function<std::string(const std::string& message)> compose) {
+  std::string message = error != nullptr ? error->message() : std::string();
+  const Span cuttable = error != nullptr ? cuttablePart(*error) : Span{};
   const std::size_t whole = (utf8CharacterCount(std::string_view(message).substr(
                                  cuttable.begin, cuttable.end - cuttable.begin)) +
                              1) /

@@ -174,7 +174,11 @@ bool tryTextToExtended(std::string_view text, ExtendedReal& value) noexcept {
 ExtendedReal textToExtended(std::string_view text) {
   ExtendedReal value;
   if (tryTextToExtended(text, value)) return value;
-  throw EConvertError(sInvalidFloatingPointValue, {text});
+  const std::string format = loadResString(sInvalidFloatingPointValue);
+  EConvertError error(format, {text});
+  error.unreadText = text;
+  error.unreadTextOffset = format.find("%s");  // nothing before the quoted text is formatted
+  throw error;
 }
 
 }  // namespace pumpcalc

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/errors.h"
+
 namespace pumpcalc {
 namespace {
 
@@ -53,15 +55,18 @@ TEST(CutInTheMiddle, AgreesWithCuttingAListOfCharacters) {
 
 TEST(ShortenableMessage, CutsOnlyTheEchoedInputOfAnInvalidValueMessage) {
   const auto box = [](const std::string& message) { return message + "."; };
-  const platform::ShortenableText invalid =
-      shortenableMessage("'abcdefgh' is not a valid floating point value", box);
+  EConvertError unread(sInvalidFloatingPointValue, {"abcdefgh"});
+  unread.unreadText = "abcdefgh";
+  unread.unreadTextOffset = 1;
+  const platform::ShortenableText invalid = shortenableMessage(&unread, box);
   EXPECT_EQ(invalid.whole, 4u);
   EXPECT_EQ(invalid.wholeText(), "'abcdefgh' is not a valid floating point value.");
   EXPECT_EQ(invalid.keeping(3), "'abc…fgh' is not a valid floating point value.");
   EXPECT_EQ(invalid.keeping(0), "'…' is not a valid floating point value.");
 
   // Any other message is cut as a whole.
-  const platform::ShortenableText other = shortenableMessage("Floating point overflow", box);
+  const Exception overflow("Floating point overflow");
+  const platform::ShortenableText other = shortenableMessage(&overflow, box);
   EXPECT_EQ(other.wholeText(), "Floating point overflow.");
   EXPECT_EQ(other.keeping(3), "Flo…low.");
 }
