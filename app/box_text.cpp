@@ -1,8 +1,6 @@
 #include "app/box_text.h"
 
-#include <optional>
-
-#include "core/string_table.h"
+#include "core/errors.h"
 #include "core/utf8.h"
 
 namespace pumpcalc {
@@ -10,40 +8,38 @@ namespace {
 
 constexpr std::string_view ellipsis = "…";
 
-// The byte offset at which the character numbered `index` starts (the size for the end).
-std::size_t offsetOfCharacter(std::string_view text, std::size_t index) {
-  std::size_t seen = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (startsUtf8Character(text[i]) && seen++ == index) return i;
-  }
-  return text.size();
-}
-
-// Where the echoed input lies in an invalid-value message: [begin, end).
+// Where the text that an error could not read lies in its message: [begin, end).
 struct Span {
   std::size_t begin = 0, end = 0;
 };
-std::optional<Span> echoedInput(std::string_view message) {
-  const std::string pattern = loadResString(sInvalidFloatingPointValue);
-  const std::size_t slot = pattern.find("%s");
-  if (slot == std::string::npos) return std::nullopt;
-  const std::string_view before = std::string_view(pattern).substr(0, slot);
-  const std::string_view after = std::string_view(pattern).substr(slot + 2);
-  if (message.size() < before.size() + after.size() || !message.starts_with(before) ||
-      !message.ends_with(after)) {
-    return std::nullopt;
+Span cuttablePart(const Exception& error) {
+  const auto* convert = dynamic_cast<const EConvertError*>(&error);
+  if (convert != nullptr &&
+      convert->unreadTextOffset + convert->unreadText.size() <= convert->message().size()) {
+    return {convert->unreadTextOffset, convert->unreadTextOffset + convert->unreadText.size()};
   }
-  return Span{before.size(), message.size() - after.size()};
+  return {0, error.message().size()};
 }
 
 }  // namespace
 
 std::string cutInTheMiddle(std::string_view text, std::size_t keep) {
-  const std::size_t count = utf8CharacterCount(text);
-  if (count <= 2 * keep) return std::string(text);
-  std::string cut(text.substr(0, offsetOfCharacter(text, keep)));
+  // The end of the first `keep` characters and the start of the last `keep`, each found
+  // from its own end of the text, so that a long text is not walked through for each cut.
+  std::size_t front = 0;
+  for (std::size_t seen = 0; seen < keep && front < text.size(); ++seen) {
+    do ++front;
+    while (front < text.size() && !startsUtf8Character(text[front]));
+  }
+  std::size_t back = text.size();
+  for (std::size_t seen = 0; seen < keep && back > front; ++seen) {
+    do --back;
+    while (back > front && !startsUtf8Character(text[back]));
+  }
+  if (back <= front) return std::string(text);  // at most 2 × keep characters
+  std::string cut(text.substr(0, front));
   cut += ellipsis;
-  cut += text.substr(offsetOfCharacter(text, count - keep));
+  cut += text.substr(back);
   return cut;
 }
 
@@ -56,8 +52,9 @@ std::string wholeCharactersWithin(std::string text, std::size_t maxBytes) {
 }
 
 platform::ShortenableText shortenableMessage(
-    std::string message, std::function<std::string(const std::string& message)> compose) {
-  const Span cuttable = echoedInput(message).value_or(Span{0, message.size()});
+    const Exception* error, std::function<std::string(const std::string& message)> compose) {
+  std::string message = error != nullptr ? error->message() : std::string();
+  const Span cuttable = error != nullptr ? cuttablePart(*error) : Span{};
   const std::size_t whole = (utf8CharacterCount(std::string_view(message).substr(
                                  cuttable.begin, cuttable.end - cuttable.begin)) +
                              1) /

@@ -1,5 +1,5 @@
-// What an error box shows of a message too long for the screen: its echoed input (the text
-// quoted by "'%s' is not a valid floating point value"), or else the whole message, cut in
+// What an error box shows of a message too long for the screen: the text that the error
+// could not read (EConvertError carries it), or else the whole message, cut in
 // the middle with "…", keeping its beginning and its end; the quotes and the rest of the
 // message stay as they are. The error's own message is never changed.
 #pragma once
@@ -13,6 +13,8 @@
 
 namespace pumpcalc {
 
+class Exception;
+
 // `text` with its middle replaced by "…", keeping at most `keep` whole characters (UTF-8
 // sequences) of its beginning and as many of its end; the whole text when it has at most
 // 2 × keep characters.
@@ -22,8 +24,9 @@ std::string cutInTheMiddle(std::string_view text, std::size_t keep);
 // boundary (never inside a UTF-8 sequence).
 std::string wholeCharactersWithin(std::string text, std::size_t maxBytes);
 
-// The box text that `compose` makes of a message, shortened as above where it must be.
+// The box text that `compose` makes of an error's message (empty without an error),
+// shortened as above where it must be.
 platform::ShortenableText shortenableMessage(
-    std::string message, std::function<std::string(const std::string& message)> compose);
+    const Exception* error, std::function<std::string(const std::string& message)> compose);
 
 }  // namespace pumpcalc

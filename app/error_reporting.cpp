@@ -68,8 +68,7 @@ void reportError() noexcept {
       throw;
     } catch (const Exception& error) {
       const std::string caption = Application != nullptr ? Application->applicationTitle() : "";
-      showApplicationMessageBox(shortenableMessage(error.message(), errorBoxText), caption,
-                                errorBoxFlags);
+      showApplicationMessageBox(shortenableMessage(&error, errorBoxText), caption, errorBoxFlags);
     } catch (...) {
       // The last resort's box, but the program goes on.
       platform::showLastResortText(fallbackBoxText(nullptr, currentExceptionTypeName().c_str(), 0));

@@ -72,11 +72,10 @@ std::string formatFallbackText(const Exception* error, const char* className,
 
 platform::ShortenableText fallbackBoxText(const Exception* error, const char* className,
                                           std::uintptr_t address) {
-  return shortenableMessage(
-      error != nullptr ? error->message() : std::string(),
-      [className = std::string(className), place = placeOf(address)](const std::string& message) {
-        return composeFallbackText(className.c_str(), place, message);
-      });
+  return shortenableMessage(error, [className = std::string(className),
+                                    place = placeOf(address)](const std::string& message) {
+    return composeFallbackText(className.c_str(), place, message);
+  });
 }
 
 void reportUnhandledError(const Exception* error, const char* className, std::uintptr_t address) {

@@ -168,7 +168,11 @@ bool convert(std::string_view text, char separator, ExtendedReal& value,
 }
 
 [[noreturn, gnu::noinline]] void throwNotANumber(std::string_view text) {
-  throw EConvertError(sInvalidFloatingPointValue, {text});
+  const std::string format = loadResString(sInvalidFloatingPointValue);
+  EConvertError error(format, {text});
+  error.unreadText = text;
+  error.unreadTextOffset = format.find("%s");  // nothing before the quoted text is formatted
+  throw error;
 }
 
 }  // namespace

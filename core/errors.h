@@ -2,6 +2,7 @@
 // Exception, carrying the message that the user is shown.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <initializer_list>
@@ -115,8 +116,15 @@ PUMPCALC_DECLARE_ERROR_CLASS(EControlC, EExternal);
 PUMPCALC_DECLARE_ERROR_CLASS(EStackOverflow, EExternal);
 
 PUMPCALC_DECLARE_ERROR_CLASS(EInvalidCast, Exception);
-// Text that is not a number.
-PUMPCALC_DECLARE_ERROR_CLASS(EConvertError, Exception);
+// Text that is not a number. It keeps the text it could not read and where the message
+// quotes it, so that a box too small for the message can shorten just that text.
+class EConvertError : public Exception {
+  PUMPCALC_ERROR_CLASS_BODY(EConvertError, Exception)
+
+ public:
+  std::string unreadText;
+  std::size_t unreadTextOffset = 0;  // in message(), in bytes
+};
 PUMPCALC_DECLARE_ERROR_CLASS(EVariantError, Exception);
 PUMPCALC_DECLARE_ERROR_CLASS(EAssertionFailed, Exception);
 PUMPCALC_DECLARE_ERROR_CLASS(EAbstractError, Exception);

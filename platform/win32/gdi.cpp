@@ -65,6 +65,8 @@ UniqueGdiObject createFont(int height, std::string_view faceName) {
   return createIndirect(logicalFont(height, faceName));
 }
 
+UniqueGdiObject createFont(const LOGFONTW& font) { return createIndirect(font); }
+
 TextFont createFontFor(int height, std::string_view faceName, std::string_view text) {
   return chooseFontFor(logicalFont(height, faceName), text);
 }

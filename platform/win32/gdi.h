@@ -55,6 +55,8 @@ class PaintScope {
 
 // A font by logical height and face name (the default character set); raises on failure.
 UniqueGdiObject createFont(int height, std::string_view faceName);
+// A font as described, all of it (weight, character set, quality ...); raises on failure.
+UniqueGdiObject createFont(const LOGFONTW& font);
 
 // A font to draw `text` with. Where the ANSI code page is 936 (Chinese) it is the font as
 // asked for, in the default character set; on any other system, where that face lacks a

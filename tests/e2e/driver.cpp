@@ -450,8 +450,10 @@ void clickButton(HWND button) {
 void setText(HWND window, std::wstring_view text, int timeoutMs) {
   const std::wstring terminated(text);
   DWORD_PTR result = 0;
+  // Not SMTO_ABORTIFHUNG: a program busy for seconds (an edit box painting 100,000
+  // characters under Wine) counts as hung, and would be given up on before the time.
   if (!SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(terminated.c_str()),
-                           SMTO_ABORTIFHUNG, static_cast<UINT>(timeoutMs), &result)) {
+                           SMTO_NORMAL, static_cast<UINT>(timeoutMs), &result)) {
     fail("SendMessageTimeoutW(WM_SETTEXT)");
   }
   if (result != TRUE) throw std::runtime_error("WM_SETTEXT: the window refused the text");

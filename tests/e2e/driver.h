@@ -171,7 +171,8 @@ DWORD threadOf(HWND window);
 void postClose(HWND window);                   // WM_CLOSE
 void sysCommand(HWND window, WPARAM command);  // WM_SYSCOMMAND: SC_CLOSE, SC_MINIMIZE, ...
 void clickButton(HWND button);                 // BM_CLICK
-// WM_SETTEXT, sent with a time limit (a long text takes an edit box a while under Wine).
+// WM_SETTEXT, sent with a time limit (a long text takes an edit box a while under Wine); it
+// waits for a busy program up to the limit.
 void setText(HWND window, std::wstring_view text, int timeoutMs = 2000);
 // Key strokes posted straight into a window's queue (WM_KEYDOWN/WM_KEYUP, WM_CHAR): they
 // reach the window whether or not it is in front, but without the keyboard state a real

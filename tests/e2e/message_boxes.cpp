@@ -1,5 +1,9 @@
 #include "tests/e2e/message_boxes.h"
 
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
 namespace pumpcalc::e2e {
 
 std::string narrow(const std::wstring& text) {
@@ -29,6 +33,54 @@ MessageBoxSeen waitForMessageBox(const LaunchedProgram& program, int timeoutMs) 
 void pressOk(const MessageBoxSeen& box, int timeoutMs) {
   clickButton(dialogItem(box.handle, IDOK));
   waitUntil([&] { return !isWindow(box.handle); }, timeoutMs);
+}
+
+namespace {
+
+struct VisibleBoxes {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectVisibleBox(HWND window, LPARAM boxes) {
+  auto& visible = *reinterpret_cast<VisibleBoxes*>(boxes);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  wchar_t name[8] = {};
+  if (processId == visible.processId && IsWindowVisible(window) &&
+      GetClassNameW(window, name, 8) > 0 && std::wstring_view(name) == L"#32770") {
+    visible.found.push_back(window);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> visibleMessageBoxes(DWORD processId) {
+  VisibleBoxes visible{processId, {}};
+  EnumWindows(collectVisibleBox, reinterpret_cast<LPARAM>(&visible));
+  return std::move(visible.found);
+}
+
+MessageBoxWatcher::MessageBoxWatcher(const LaunchedProgram& program)
+    : looking_([this, processId = program.processId()] {
+        std::vector<HWND> before;
+        while (!stopping_) {
+          std::vector<HWND> now = visibleMessageBoxes(processId);
+          for (HWND box : now) {
+            if (std::find(before.begin(), before.end(), box) == before.end()) ++appeared_;
+          }
+          before = std::move(now);
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+      }) {}
+
+MessageBoxWatcher::~MessageBoxWatcher() { stop(); }
+
+int MessageBoxWatcher::stop() {
+  stopping_ = true;
+  if (looking_.joinable()) looking_.join();
+  return appeared_;
 }
 
 HWND waitForConfirmation(const LaunchedProgram& program, int timeoutMs) {

@@ -210,6 +210,7 @@ TEST(ErrorReporting, AnErrorOutsideEveryNetShowsTheLastResortBoxAndEndsWithOne) 
   const RECT screen = workArea();
   for (const LastResortCase& c : cases) {
     LaunchedProgram probe = startProbe(c.mode);
+    MessageBoxWatcher watcher(probe);
     const MessageBoxSeen box = waitForMessageBox(probe, timeout);
     ASSERT_NE(box.handle, nullptr) << narrow(c.mode);
     EXPECT_EQ(box.caption, "Application Error");
@@ -222,6 +223,7 @@ TEST(ErrorReporting, AnErrorOutsideEveryNetShowsTheLastResortBoxAndEndsWithOne) 
     if (second.ends_with("\r\n")) second.resize(second.size() - 2);
     EXPECT_TRUE(second.ends_with(c.secondLine)) << box.text;
     pressOk(box, timeout);
+    EXPECT_EQ(watcher.stop(), 1) << narrow(c.mode);
     expectExitCode(probe, 1);
   }
 }
