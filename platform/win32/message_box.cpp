@@ -260,8 +260,10 @@ struct BoxLayout {
 
 thread_local std::optional<BoxLayout> learntLayout;
 
-std::optional<BoxLayout> learnLayout(UINT flags, const std::wstring& caption, const LOGFONTW& font,
-                                     SIZE workArea, const TextMeasure& measure) {
+// The layout learnt, or one with no wrap width when the box could not be measured (then
+// the whole text is shown, and the next box does not try again).
+BoxLayout learnLayout(UINT flags, const std::wstring& caption, const LOGFONTW& font, SIZE workArea,
+                      const TextMeasure& measure) {
   // Narrow words over three widths of the screen: whatever width the box wraps at, it sets
   // them in several lines, taller than its icon, its lines filled but for one narrow word.
   const long word = std::max(1L, measure.width(L"i "));
@@ -269,9 +271,8 @@ std::optional<BoxLayout> learnLayout(UINT flags, const std::wstring& caption, co
   for (long width = 0; width < 3L * workArea.cx; width += word) sample += L"i ";
   WatchedBox box{WatchedBox::measure};
   showWatched(box, nullptr, sample, caption, flags);
-  if (box.window == nullptr || box.text.cx <= 0 || box.size.cx <= 0) return std::nullopt;
-
   BoxLayout layout{flags, caption, font, workArea};
+  if (box.window == nullptr || box.text.cx <= 0 || box.size.cx <= 0) return layout;
   layout.around = {box.size.cx - box.text.cx, box.size.cy - box.text.cy};
   // The box wraps at its text control's width before it laid itself out when the text
   // measured at that width comes out as the box set it; otherwise at least at the widest
@@ -300,8 +301,8 @@ std::size_t keepWithinWorkArea(HWND owner, const ShortenableText& text, const st
   if (!learntLayout || !learntLayout->isFor(flags, caption, metrics.lfMessageFont, workArea)) {
     learntLayout = learnLayout(flags, caption, metrics.lfMessageFont, workArea, measure);
   }
-  if (!learntLayout) return text.whole;
   const BoxLayout& layout = *learntLayout;
+  if (layout.wrapWidth <= 0) return text.whole;
 
   const long roomWidth = workArea.cx - layout.around.cx;
   const long roomHeight = workArea.cy - layout.around.cy;
