@@ -14,12 +14,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/e2e/driver.h"
+#include "tests/e2e/long_inputs.h"
 #include "tests/e2e/message_boxes.h"
 
 namespace pumpcalc::e2e {
@@ -38,35 +38,6 @@ double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
-
-std::wstring repeated(std::wstring_view unit, std::size_t count) {
-  std::wstring text;
-  for (std::size_t i = 0; i < count; ++i) text += unit;
-  return text;
-}
-
-struct Shape {
-  const char* name;
-  std::function<std::wstring(std::size_t)> make;  // a text of that many characters
-};
-
-const Shape shapes[] = {
-    {"letters", [](std::size_t n) { return std::wstring(n, L'a'); }},
-    {"letters with blanks",
-     [](std::size_t n) {
-       std::wstring text;
-       for (std::size_t i = 0; i < n; ++i) text += i % 7 == 6 ? L' ' : L"pumping"[i % 7];
-       return text;
-     }},
-    {"digits ending in a letter",
-     [](std::size_t n) {
-       std::wstring text(n, L'7');
-       text.back() = L'x';
-       return text;
-     }},
-    {"Chinese", [](std::size_t n) { return repeated(L"泵的流量", n / 4); }},
-    {"emoji", [](std::size_t n) { return repeated(L"\U0001F4A7", n); }},
-};
 
 // Milliseconds from MessageBoxW until its box is visible, in this program.
 double plainBoxMs(const std::wstring& text) {
@@ -159,7 +130,7 @@ int run(int runs, std::size_t onlyLength) {
   bool allMet = true;
   for (std::size_t length : {80u, 500u, 3000u, 20000u, 100000u}) {
     if (onlyLength != 0 && length != onlyLength) continue;
-    for (const Shape& shape : shapes) {
+    for (const LongInputKind& shape : longInputKinds) {
       calculator.setEfficiency(shape.make(length));
       std::vector<double> shortTimes, longTimes, plainShortTimes, plainLongTimes;
       int mostBoxes = 0;

@@ -176,10 +176,11 @@ class TextMeasure {
   // The size of a text wrapped at a width as the message box's own layout is expected to
   // set it, found from the widths of its characters alone: much faster than drawn() on a
   // long text, and so what the search for the longest text that fits steers by, but only
-  // a forecast (drawn() decides). Lines end at line breaks, after blanks (which hang at the
-  // end) and before and after the characters of Chinese, Japanese and Korean, whichever is
-  // the last that leaves the line within the width; a word wider than that has a line of
-  // its own.
+  // a forecast (drawn() decides). A line takes as many characters as fit, up to a line
+  // break; where that ends inside a word it ends at the last place before where a line may
+  // end (after a blank or a hyphen, before and after a Chinese, Japanese or Korean
+  // character), its blanks included; where it ends at a blank, that one blank goes; a word
+  // wider than the line has a line of its own.
   SIZE forecast(std::wstring_view text, int wrapWidth, int lineHeight) const {
     std::vector<int> ends(text.size());
     SIZE whole{};
@@ -190,40 +191,37 @@ class TextMeasure {
     };
     const auto isBreak = [](wchar_t c) { return c == L'\r' || c == L'\n'; };
     const auto isBlank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    const auto mayEndBefore = [&](std::size_t i) {
+      return isBlank(text[i - 1]) || text[i - 1] == L'-' || isIdeographic(text[i - 1]) ||
+             isIdeographic(text[i]);
+    };
+    const std::size_t size = text.size();
     long lines = 0, widest = 0;
     std::size_t start = 0;
     do {
-      std::size_t end = start, next = start, i = start;
-      while (i < text.size()) {
-        if (isBreak(text[i])) {
-          next = i + (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n' ? 2 : 1);
-          break;
+      std::size_t fit = start;
+      while (fit < size && !isBreak(text[fit]) && width(start, fit + 1) <= wrapWidth) ++fit;
+      std::size_t end = fit, next = fit;
+      if (fit < size && isBreak(text[fit])) {
+        next = fit + (text[fit] == L'\r' && fit + 1 < size && text[fit + 1] == L'\n' ? 2 : 1);
+      } else if (fit < size && isBlank(text[fit])) {
+        next = fit + 1;
+      } else if (fit < size) {
+        std::size_t at = fit;
+        while (at > start && !mayEndBefore(at)) --at;
+        if (at > start) {
+          end = next = at;
+        } else {  // one word wider than the line: a line of its own, and a blank after it goes
+          at = std::max(fit, start + 1);
+          while (at < size && !isBreak(text[at]) && !isBlank(text[at]) && !mayEndBefore(at)) ++at;
+          end = next = at;
+          if (next < size && isBlank(text[next])) ++next;
         }
-        std::size_t j = i;
-        if (isBlank(text[i])) {
-          while (j < text.size() && isBlank(text[j])) ++j;
-          next = i = j;
-          continue;
-        }
-        if (isIdeographic(text[i])) {
-          j = i + 1;
-        } else {
-          while (j < text.size() && !isBreak(text[j]) && !isBlank(text[j]) &&
-                 !isIdeographic(text[j])) {
-            ++j;
-          }
-        }
-        if (end > start && width(start, j) > wrapWidth) {
-          next = i;
-          break;
-        }
-        end = next = i = j;
       }
-      if (i >= text.size()) next = text.size();
       ++lines;
       widest = std::max(widest, width(start, end));
       start = next;
-    } while (start < text.size());
+    } while (start < size);
     return {widest, lines * lineHeight};
   }
 
@@ -262,8 +260,10 @@ struct BoxLayout {
 
 thread_local std::optional<BoxLayout> learntLayout;
 
-std::optional<BoxLayout> learnLayout(UINT flags, const std::wstring& caption, const LOGFONTW& font,
-                                     SIZE workArea, const TextMeasure& measure) {
+// The layout learnt, or one with no wrap width when the box could not be measured (then
+// the whole text is shown, and the next box does not try again).
+BoxLayout learnLayout(UINT flags, const std::wstring& caption, const LOGFONTW& font, SIZE workArea,
+                      const TextMeasure& measure) {
   // Narrow words over three widths of the screen: whatever width the box wraps at, it sets
   // them in several lines, taller than its icon, its lines filled but for one narrow word.
   const long word = std::max(1L, measure.width(L"i "));
@@ -271,9 +271,8 @@ std::optional<BoxLayout> learnLayout(UINT flags, const std::wstring& caption, co
   for (long width = 0; width < 3L * workArea.cx; width += word) sample += L"i ";
   WatchedBox box{WatchedBox::measure};
   showWatched(box, nullptr, sample, caption, flags);
-  if (box.window == nullptr || box.text.cx <= 0 || box.size.cx <= 0) return std::nullopt;
-
   BoxLayout layout{flags, caption, font, workArea};
+  if (box.window == nullptr || box.text.cx <= 0 || box.size.cx <= 0) return layout;
   layout.around = {box.size.cx - box.text.cx, box.size.cy - box.text.cy};
   // The box wraps at its text control's width before it laid itself out when the text
   // measured at that width comes out as the box set it; otherwise at least at the widest
@@ -302,8 +301,8 @@ std::size_t keepWithinWorkArea(HWND owner, const ShortenableText& text, const st
   if (!learntLayout || !learntLayout->isFor(flags, caption, metrics.lfMessageFont, workArea)) {
     learntLayout = learnLayout(flags, caption, metrics.lfMessageFont, workArea, measure);
   }
-  if (!learntLayout) return text.whole;
   const BoxLayout& layout = *learntLayout;
+  if (layout.wrapWidth <= 0) return text.whole;
 
   const long roomWidth = workArea.cx - layout.around.cx;
   const long roomHeight = workArea.cy - layout.around.cy;

@@ -13,11 +13,10 @@ namespace pumpcalc::platform {
 int messageBox(HWND owner, std::string_view text, std::string_view caption, UINT flags);
 
 // The same box, kept wholly within the work area of its monitor: it shows the whole text
-// when the box that the system lays out for it fits there, and otherwise the least
-// shortened text whose box fits (or one a few characters shorter). The texts are measured
-// as the box sets them, in the message font; what the box adds around its text and where
-// it wraps it is learnt once from a box that the system lays out and ends unseen. Only the
-// box that is answered ever shows.
+// when its box fits there, and otherwise the least shortened text whose box fits. The texts
+// are measured as the box sets them (DrawTextW, the message font); what the box adds around
+// its text and where it wraps it are learnt once, from a box that the system lays out and
+// ends unseen. Only the box that is answered ever shows.
 int messageBoxWithin(HWND owner, const ShortenableText& text, std::string_view caption, UINT flags);
 
 }  // namespace pumpcalc::platform

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/e2e/driver.h"
+#include "tests/e2e/long_inputs.h"
 #include "tests/e2e/message_boxes.h"
 
 namespace pumpcalc::e2e {
@@ -122,36 +123,9 @@ TEST(Calculator, ErrorsAreShownAndNoResultBoxChanges) {
 TEST(Calculator, AnErrorBoxFitsOnTheScreenHoweverLongTheTextThatCausedIt) {
   Calculator calculator;
   const RECT screen = workArea();
-  struct Shape {
-    const char* name;
-    std::function<std::wstring(std::size_t)> make;  // a text of that many characters
-    bool fitsAt80 = true;                           // 80 emoji in a row are wider than some screens
-  };
-  const auto repeated = [](std::wstring_view unit, std::size_t count) {
-    std::wstring text;
-    for (std::size_t i = 0; i < count; ++i) text += unit;
-    return text;
-  };
-  const Shape shapes[] = {
-      {"letters", [](std::size_t n) { return std::wstring(n, L'a'); }},
-      {"letters with blanks",
-       [](std::size_t n) {
-         std::wstring text;
-         for (std::size_t i = 0; i < n; ++i) text += i % 7 == 6 ? L' ' : L"pumping"[i % 7];
-         return text;
-       }},
-      {"digits with a letter at the end",
-       [](std::size_t n) {
-         std::wstring text(n, L'7');
-         text.back() = L'x';
-         return text;
-       }},
-      {"Chinese", [&](std::size_t n) { return repeated(L"泵的流量", n / 4); }},
-      {"emoji", [&](std::size_t n) { return repeated(L"\U0001F4A7", n); }, false},
-  };
   const std::string suffix = "' is not a valid floating point value.";
   for (std::size_t length : {80u, 3000u, 100000u}) {
-    for (const Shape& shape : shapes) {
+    for (const LongInputKind& shape : longInputKinds) {
       SCOPED_TRACE(std::string(shape.name) + ", " + std::to_string(length));
       const std::string input = narrow(shape.make(length));
       // Wine's edit box takes seconds over 100,000 digits or emoji.
