@@ -154,6 +154,7 @@ TEST(Calculator, AnErrorBoxFitsOnTheScreenHoweverLongTheTextThatCausedIt) {
       if (length == 80 && shape.fitsAt80) {
         EXPECT_EQ(box.text, whole);
       }
+      ASSERT_TRUE(waitUntil([&] { return watcher.appeared() > 0; }, timeout));
       ASSERT_TRUE(bringToFront(box.handle));
       clickAt(centreOf(windowRect(ok)));
       ASSERT_TRUE(waitUntil([&] { return !isWindow(box.handle); }, timeout));

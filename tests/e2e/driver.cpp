@@ -452,9 +452,15 @@ void setText(HWND window, std::wstring_view text, int timeoutMs) {
   DWORD_PTR result = 0;
   // Not SMTO_ABORTIFHUNG: a program busy for seconds (an edit box painting 100,000
   // characters under Wine) counts as hung, and would be given up on before the time.
+  const ULONGLONG start = GetTickCount64();
   if (!SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(terminated.c_str()),
                            SMTO_NORMAL, static_cast<UINT>(timeoutMs), &result)) {
-    fail("SendMessageTimeoutW(WM_SETTEXT)");
+    // How long it waited tells a program that did not answer in time from a call refused.
+    const DWORD error = GetLastError();
+    throw std::runtime_error("SendMessageTimeoutW(WM_SETTEXT) of " + std::to_string(text.size()) +
+                             " characters failed after " +
+                             std::to_string(GetTickCount64() - start) + " of " +
+                             std::to_string(timeoutMs) + " ms, error " + std::to_string(error));
   }
   if (result != TRUE) throw std::runtime_error("WM_SETTEXT: the window refused the text");
 }

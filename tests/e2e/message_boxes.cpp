@@ -71,9 +71,12 @@ MessageBoxWatcher::MessageBoxWatcher(const LaunchedProgram& program)
             if (std::find(before.begin(), before.end(), box) == before.end()) ++appeared_;
           }
           before = std::move(now);
+          lookedOnce_ = true;
           std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-      }) {}
+      }) {
+  while (!lookedOnce_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
 MessageBoxWatcher::~MessageBoxWatcher() { stop(); }
 

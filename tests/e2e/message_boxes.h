@@ -30,7 +30,9 @@ std::vector<HWND> visibleMessageBoxes(DWORD processId);
 
 // Counts the program's message boxes (class "#32770") that become visible, from its start
 // until stop(): a thread of its own looks at the program's top-level windows every
-// millisecond, so that even a box that shows for a moment is seen.
+// millisecond, so that even a box that shows for a moment is seen. It has looked once when
+// the constructor returns; a busy machine may keep it from looking for a while, so wait
+// for appeared() to count a box before answering it.
 class MessageBoxWatcher {
  public:
   explicit MessageBoxWatcher(const LaunchedProgram& program);
@@ -43,7 +45,7 @@ class MessageBoxWatcher {
   int stop();
 
  private:
-  std::atomic<bool> stopping_{false};
+  std::atomic<bool> stopping_{false}, lookedOnce_{false};
   std::atomic<int> appeared_{0};
   std::thread looking_;
 };

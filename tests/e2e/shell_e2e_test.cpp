@@ -222,6 +222,7 @@ TEST(ErrorReporting, AnErrorOutsideEveryNetShowsTheLastResortBoxAndEndsWithOne) 
     std::string second = box.text.substr(lineBreak + 2);
     if (second.ends_with("\r\n")) second.resize(second.size() - 2);
     EXPECT_TRUE(second.ends_with(c.secondLine)) << box.text;
+    ASSERT_TRUE(waitUntil([&] { return watcher.appeared() > 0; }, timeout));
     pressOk(box, timeout);
     EXPECT_EQ(watcher.stop(), 1) << narrow(c.mode);
     expectExitCode(probe, 1);
