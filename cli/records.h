@@ -21,6 +21,7 @@ class BatchFailure : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Where a batch reads its input and writes its output: C streams, or anything a test needs.
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
@@ -59,6 +60,7 @@ class StreamSink final : public ByteSink {
   std::string name_;
 };
 
+// The records of a schedule, as the scanner hands them out in chunks.
 struct RecordSpan {
   std::size_t offset = 0;  // in Chunk::bytes
   std::size_t length = 0;  // without the line end (and a CR before it)
