@@ -1,11 +1,11 @@
 #include "cli/batch.h"
 
+#include <memory>
 #include <string>
 #include <variant>
 
-#include "cli/parallel_rows.h"
-#include "cli/record_scanner.h"
 #include "core/locale_numbers.h"
+#include "platform/files.h"
 
 namespace pumpcalc::cli {
 namespace {
@@ -32,47 +32,44 @@ void write(ByteSink& out, std::string_view text) { out.write(text.data(), text.s
 
 BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settings) {
   const TableDialect& dialect = settings.dialect;
-  RecordScanner scanner(in, dialect);
-  scanner.setLineBlocks(settings.lineBlocks);
+  // A record over lines is taken whole only when it is readable and, once the layout is
+  // known, as wide as the layout's records; a header need only be readable.
+  ScanSettings scan{dialect, settings.lineBlocks, true};
+  std::optional<RowLayout> layout;
+  if (!settings.header) {
+    layout = layoutOrFailure(
+        makeRowLayout(dialect, settings.columns, {}, settings.ratings, DecimalSeparatorChar));
+    scan.width = layout->width;
+    scan.widthIsMinimum = layout->widthIsMinimum;
+  }
+  RecordScanner scanner(in, scan);
   Chunk chunk;
   OutputText output;  // what goes out next
-  // The byte-order mark is known once the first record has been looked for.
-  const auto firstNext = [&](std::size_t maxRecords) {
-    const bool any = scanner.next(chunk, settings.chunkBytes, maxRecords);
-    if (scanner.hadByteOrderMark()) output.append(byteOrderMark);
-    return any;
-  };
 
-  std::optional<std::vector<std::string>> names;
+  // The first record (the header, or the first chunk), after which the byte-order mark is
+  // known.
+  const bool any = scanner.next(chunk, settings.chunkBytes, settings.header ? 1 : SIZE_MAX);
+  if (scanner.hadByteOrderMark()) output.append(byteOrderMark);
+  bool more = any;
   if (settings.header) {
-    // A header that spans lines need only be readable; its width is every record's.
-    scanner.setValidator([&dialect](std::string_view record) {
-      return std::holds_alternative<std::vector<std::string>>(headerNames(record, dialect));
-    });
-    if (!firstNext(1)) {
+    if (!any) {
       write(out, output.view());
       out.flush();
       return {};
     }
-    names = readHeader(chunk, dialect);
-  }
-  const RowLayout layout = layoutOrFailure(
-      makeRowLayout(dialect, settings.columns, names, settings.ratings, DecimalSeparatorChar));
-  scanner.setValidator([&layout](std::string_view record) { return isWellFormed(record, layout); });
-
-  bool any;
-  if (settings.header) {
-    writeHeader(chunk.text(chunk.records.front()), chunk.records.front().lineEnd, layout, output);
-    any = scanner.next(chunk, settings.chunkBytes);
-  } else {
-    any = firstNext(SIZE_MAX);
+    const std::vector<std::string> names = readHeader(chunk, dialect);
+    layout = layoutOrFailure(
+        makeRowLayout(dialect, settings.columns, names, settings.ratings, DecimalSeparatorChar));
+    scanner.expectWidth(layout->width, layout->widthIsMinimum);
+    writeHeader(chunk.text(chunk.records.front()), chunk.records.front().lineEnd, *layout, output);
+    more = scanner.next(chunk, settings.chunkBytes);
   }
 
   BatchSummary summary;
-  if (any && settings.threads > 1 && !scanner.atEnd()) {
+  if (more && settings.threads > 1 && !scanner.atEnd()) {
     // More than one chunk: the threads compute, this one reads and writes.
     write(out, output.view());
-    ParallelRows rows(layout, settings.threads);
+    ParallelRows rows(*layout, settings.threads);
     bool firstTaken = false;
     summary = rows.run(
         [&](Chunk& next) {
@@ -83,8 +80,8 @@ BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settin
         },
         [&](std::string_view text) { write(out, text); });
   } else {
-    RowWriter writer(layout);
-    for (; any; any = scanner.next(chunk, settings.chunkBytes)) {
+    RowWriter writer(*layout);
+    for (; more; more = scanner.next(chunk, settings.chunkBytes)) {
       writer.write(chunk, output, summary);
       write(out, output.view());
       output.clear();
@@ -92,6 +89,19 @@ BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settin
     write(out, output.view());
   }
   out.flush();
+  return summary;
+}
+
+BatchSummary runBatchIntoFile(ByteSource& in, const std::string& path,
+                              const BatchSettings& settings) {
+  const std::string name = quoted(path);
+  std::string error;
+  const std::unique_ptr<platform::ReplacementFile> file =
+      platform::ReplacementFile::create(path, error);
+  if (!file) throw BatchFailure("cannot write " + name + ": " + error);
+  StreamSink sink(file->stream(), name);
+  const BatchSummary summary = runBatch(in, sink, settings);
+  if (!file->commit(error)) throw BatchFailure("cannot write " + name + ": " + error);
   return summary;
 }
 

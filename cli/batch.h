@@ -3,11 +3,12 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 
-#include "cli/batch_rows.h"
-#include "cli/byte_stream.h"
-#include "cli/row_layout.h"
-#include "cli/table_dialect.h"
+#include "cli/columns.h"
+#include "cli/records.h"
+#include "cli/rows.h"
+#include "cli/table.h"
 #include "core/motor_rating.h"
 
 namespace pumpcalc::cli {
@@ -37,5 +38,11 @@ struct BatchSettings {
 // Throws BatchFailure when reading or writing fails or the header cannot be read; what was
 // written by then is incomplete.
 BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settings);
+
+// runBatch into a temporary file beside `path`, renamed over it once everything is written
+// and flushed to the disk. Throws BatchFailure as runBatch does, or when the file cannot be
+// written; `path` is then as it was and the temporary file is gone.
+BatchSummary runBatchIntoFile(ByteSource& in, const std::string& path,
+                              const BatchSettings& settings);
 
 }  // namespace pumpcalc::cli

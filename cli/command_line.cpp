@@ -124,29 +124,29 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
         "--motor-ratings",     "--input",           "--output", "--threads"};
     bool known = false;
     for (const std::string_view name : withValue) known = known || arg == name;
-    if (!known) return UsageError{"unknown option '" + std::string(arg) + "'"};
+    if (!known) return UsageError{"unknown option " + quoted(arg)};
     if (i + 1 == args.size()) return UsageError{std::string(arg) + " needs a value"};
     const std::string_view value = args[++i];
-    const std::string quoted = "'" + std::string(value) + "'";
+    const std::string given = quoted(value);
     if (arg != "--decimal-separator" && arg != "--motor-ratings" && batchOption.empty()) {
       batchOption = arg;
     }
 
     if (arg == "--decimal-separator" || arg == "--field-separator") {
       if (value.size() != 1) {
-        return UsageError{std::string(arg) + " takes exactly one byte, not " + quoted};
+        return UsageError{std::string(arg) + " takes exactly one byte, not " + given};
       }
       if (arg == "--decimal-separator") {
         options.decimalSeparator = value[0];
       } else if (!usableFieldSeparator(value[0])) {
-        return UsageError{"--field-separator " + quoted +
+        return UsageError{"--field-separator " + given +
                           ": a letter, digit, sign, quote or line break cannot separate fields"};
       } else {
         options.fieldSeparator = value[0];
       }
     } else if (arg == "--format") {
       if (value != "tsv" && value != "csv") {
-        return UsageError{"--format is tsv or csv, not " + quoted};
+        return UsageError{"--format is tsv or csv, not " + given};
       }
       options.format = value == "csv" ? TableFormat::csv : TableFormat::tsv;
     } else if (arg == "--columns") {
@@ -165,7 +165,7 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
       const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), threads);
       if (error != std::errc() || end != value.data() + value.size() || threads < 1 ||
           threads > 256) {
-        return UsageError{"--threads takes a number from 1 to 256, not " + quoted};
+        return UsageError{"--threads takes a number from 1 to 256, not " + given};
       }
       options.threads = threads;
     }
@@ -200,8 +200,8 @@ std::variant<TableDialect, UsageError> batchDialect(const Options& options, char
     dialect.separator = decimalSeparator == ',' ? ';' : ',';
   }
   if (dialect.format == TableFormat::tsv && dialect.separator == decimalSeparator) {
-    return UsageError{std::string("the field separator '") + dialect.separator +
-                      "' is the decimal separator: numbers could not be told apart (--format "
+    return UsageError{"the field separator " + quoted(std::string_view(&dialect.separator, 1)) +
+                      " is the decimal separator: numbers could not be told apart (--format "
                       "csv quotes them)"};
   }
   return dialect;

@@ -7,8 +7,8 @@
 #include <variant>
 #include <vector>
 
-#include "cli/row_layout.h"
-#include "cli/table_dialect.h"
+#include "cli/columns.h"
+#include "cli/table.h"
 
 namespace pumpcalc::cli {
 

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "cli/batch.h"
-#include "cli/batch_file.h"
 #include "cli/command_line.h"
 #include "core/error_mapping.h"
 #include "core/errors.h"
@@ -42,8 +41,6 @@ int failure(const std::string& message) {
   std::fprintf(stderr, "pumpcalc-cli: %s\n", message.c_str());
   return exitUsage;
 }
-
-std::string quoted(const std::string& name) { return "'" + name + "'"; }
 
 // The ratings that --motor-rating and --motor-ratings ask for, or the message why not.
 std::variant<MotorRatings, std::string> loadRatings(const Options& options) {

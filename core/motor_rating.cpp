@@ -77,7 +77,6 @@ MotorRatings standardMotorRatings() {
 }
 
 std::variant<MotorRatings, MotorRatingsError> parseMotorRatings(std::string_view text) {
-  constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
   if (text.starts_with(byteOrderMark)) text.remove_prefix(byteOrderMark.size());
   std::vector<MotorRating> ratings;
   for (std::size_t lineNumber = 1; !text.empty(); ++lineNumber) {

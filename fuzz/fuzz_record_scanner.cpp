@@ -18,7 +18,7 @@
 #include <string_view>
 
 #include "cli/batch.h"
-#include "cli/record_scanner.h"
+#include "cli/records.h"
 #include "core/error_mapping.h"
 #include "core/float_unit.h"
 #include "core/motor_rating.h"
@@ -54,8 +54,7 @@ class StringSink final : public ByteSink {
 std::string scanAll(std::string_view input, const TableDialect& dialect, std::size_t target,
                     bool lineBlocks) {
   BytesSource source(input);
-  RecordScanner scanner(source, dialect);
-  scanner.setLineBlocks(lineBlocks);
+  RecordScanner scanner(source, {dialect, lineBlocks});
   std::string out;
   const auto add = [&](const Chunk& chunk, const RecordSpan& span) {
     out.append(chunk.text(span)).append(1, '\0');

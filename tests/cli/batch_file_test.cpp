@@ -1,5 +1,3 @@
-#include "cli/batch_file.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "cli/batch.h"
 #include "tests/cli/batch_io.h"
 
 namespace pumpcalc::cli {

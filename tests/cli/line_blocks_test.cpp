@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/output_text.h"
-#include "cli/record_scanner.h"
+#include "cli/records.h"
+#include "cli/rows.h"
 #include "tests/cli/batch_io.h"
 
 namespace pumpcalc::cli {
@@ -58,8 +58,7 @@ struct Scanned {
 std::vector<Scanned> scanAll(const std::string& input, TableDialect dialect,
                              std::size_t targetBytes, bool lineBlocks) {
   test::StringSource source(input);
-  RecordScanner scanner(source, dialect);
-  scanner.setLineBlocks(lineBlocks);
+  RecordScanner scanner(source, {dialect, lineBlocks});
   std::vector<Scanned> records;
   const auto add = [&](const Chunk& chunk, const RecordSpan& span) {
     records.push_back(

@@ -1,20 +1,66 @@
-// Cuts a pump schedule into records, reading it piece by piece, so that memory stays bounded
-// by the longest record rather than the input.
+// Reading a pump schedule: the bytes from their source, cut into records piece by piece, so
+// that memory stays bounded by the longest record rather than the input.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "cli/byte_stream.h"
-#include "cli/record_fields.h"
-#include "cli/table_dialect.h"
+#include "cli/table.h"
 
 namespace pumpcalc::cli {
 
+// A failure that ends the whole batch: the input or the output cannot be used, or the
+// header line cannot be read. Its message is for the user.
+class BatchFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Where a batch reads its input and writes its output: C streams, or anything a test needs.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Up to `size` bytes into `buffer`; 0 at the end. Throws BatchFailure when reading fails.
+  virtual std::size_t read(char* buffer, std::size_t size) = 0;
+};
+
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  // All of `size` bytes, or BatchFailure.
+  virtual void write(const char* data, std::size_t size) = 0;
+  // Everything written so far handed to the system, or BatchFailure.
+  virtual void flush() = 0;
+};
+
+// A C stream; `name` says which in messages ("standard input", "'pumps.csv'").
+class StreamSource final : public ByteSource {
+ public:
+  StreamSource(std::FILE* stream, std::string name) : stream_(stream), name_(std::move(name)) {}
+  std::size_t read(char* buffer, std::size_t size) override;
+
+ private:
+  std::FILE* stream_;
+  std::string name_;
+};
+
+class StreamSink final : public ByteSink {
+ public:
+  StreamSink(std::FILE* stream, std::string name) : stream_(stream), name_(std::move(name)) {}
+  void write(const char* data, std::size_t size) override;
+  void flush() override;
+
+ private:
+  std::FILE* stream_;
+  std::string name_;
+};
+
+// The records of a schedule, as the scanner hands them out in chunks.
 struct RecordSpan {
   std::size_t offset = 0;  // in Chunk::bytes
   std::size_t length = 0;  // without the line end (and a CR before it)
@@ -96,28 +142,41 @@ inline bool LineRecords::next(RecordSpan& record) noexcept {
   return true;
 }
 
+// What the scanner is told before it reads.
+struct ScanSettings {
+  TableDialect dialect;
+  // Whole lines in which no record can span lines come as line blocks (see next()); off:
+  // record by record.
+  bool lineBlocks = true;
+  // A record that spans lines is taken whole only if it is readable and has `width` fields
+  // (or more, with widthIsMinimum; any number for width 0). Off: whenever its quotes close.
+  bool checkSpanning = false;
+  std::size_t width = 0;
+  bool widthIsMinimum = false;
+};
+
 class RecordScanner {
  public:
-  // Whether a record that spans lines is well-formed (see next()).
-  using Validator = std::function<bool(std::string_view record)>;
+  RecordScanner(ByteSource& source, const ScanSettings& settings)
+      : source_(source), settings_(settings) {}
 
-  RecordScanner(ByteSource& source, TableDialect dialect) : source_(source), dialect_(dialect) {}
-
-  void setValidator(Validator validator) { validator_ = std::move(validator); }
+  // The width that records from here on must have, once a header has told it.
+  void expectWidth(std::size_t width, bool widthIsMinimum) noexcept {
+    settings_.width = width;
+    settings_.widthIsMinimum = widthIsMinimum;
+  }
 
   // Replaces `chunk`'s records with the next ones: at least one, and more until their bytes
   // reach `targetBytes` or their count `maxRecords`. False when the input has no record
   // left. A record is a line; in CSV a quoted field may hold line ends, but a record that
   // spans lines and is not well-formed (its quote never closes, a quoted field passes
-  // maxFieldBytes, or the validator rejects it) is cut at its first line end, so that a
+  // maxFieldBytes, or it is not what the settings ask) is cut at its first line end, so that a
   // stray quote costs one line and reading goes on with the next. A UTF-8 byte-order mark
   // at the start is skipped (see hadByteOrderMark).
   //
   // Without a limit on the count, whole lines in which no record can span lines (TSV, or
-  // CSV without a quote) come as a line block, unless setLineBlocks(false).
+  // CSV without a quote) come as a line block, unless settings.lineBlocks is off.
   bool next(Chunk& chunk, std::size_t targetBytes, std::size_t maxRecords = SIZE_MAX);
-
-  void setLineBlocks(bool lineBlocks) noexcept { lineBlocks_ = lineBlocks; }
 
   bool hadByteOrderMark() const noexcept { return byteOrderMark_; }
   // Whether the whole input has been read and handed out.
@@ -137,6 +196,8 @@ class RecordScanner {
   // belonging to the line end.
   Found endsAt(std::size_t lineEnd, std::uint64_t lines) const;
 
+  // Whether a record that spans lines may be taken whole (see ScanSettings).
+  bool isWhole(std::string_view record) const;
   // Reads more input behind what the buffer holds; false at the end of the input.
   bool fill();
   // The record at pos_, or false when more input is needed to tell where it ends.
@@ -150,13 +211,11 @@ class RecordScanner {
   bool takeLineBlock(Chunk& chunk, std::size_t targetBytes);
 
   ByteSource& source_;
-  TableDialect dialect_;
-  Validator validator_;
+  ScanSettings settings_;
   std::string buffer_;
   std::size_t pos_ = 0, end_ = 0;  // unread bytes: buffer_[pos_, end_)
   bool eof_ = false, started_ = false, byteOrderMark_ = false;
   bool skipping_ = false;  // dropping the rest of a line (skipLine)
-  bool lineBlocks_ = true;
   std::uint64_t line_ = 1;
   LineEnd lastLineEnd_ = LineEnd::lf;
 };

@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "cli/table_dialect.h"
+#include "cli/table.h"
 #include "core/motor_rating.h"
 
 namespace pumpcalc::cli {

@@ -1,4 +1,4 @@
-#include "cli/record_fields.h"
+#include "cli/table.h"
 
 namespace pumpcalc::cli {
 namespace {
@@ -32,6 +32,15 @@ std::size_t sequenceLength(const unsigned char* text, std::size_t available) noe
 }
 
 }  // namespace
+
+std::string quoted(std::string_view name) {
+  std::string text;
+  text.reserve(name.size() + 2);
+  text.push_back('\'');
+  text.append(name);
+  text.push_back('\'');
+  return text;
+}
 
 TextFault findTextFault(std::string_view text) noexcept {
   const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());

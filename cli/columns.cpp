@@ -1,8 +1,6 @@
-#include "cli/row_layout.h"
+#include "cli/columns.h"
 
 #include <algorithm>
-
-#include "cli/record_fields.h"
 
 namespace pumpcalc::cli {
 
@@ -25,7 +23,7 @@ std::variant<ColumnSelection, std::string> parseColumnSelection(std::string_view
       choice.name = item;
     }
   });
-  const std::string given = "--columns '" + std::string(text) + "'";
+  const std::string given = "--columns " + quoted(text);
   if (check.problem != RecordProblem::none) return given + ": " + problemText(check);
   if (count != selection.size()) {
     return given + " names " + std::to_string(count) + " columns, not 3 (flow, head, efficiency)";
@@ -68,9 +66,9 @@ std::variant<RowLayout, std::string> makeRowLayout(
       // Names come with a header (the command line sees to that).
       const auto& names = *headerNames;
       const auto found = std::find(names.begin(), names.end(), choice.name);
-      if (found == names.end()) return "the header has no column '" + choice.name + "'";
+      if (found == names.end()) return "the header has no column " + quoted(choice.name);
       if (std::find(found + 1, names.end(), choice.name) != names.end()) {
-        return "the header has more than one column '" + choice.name + "'";
+        return "the header has more than one column " + quoted(choice.name);
       }
       layout.columns[i] = static_cast<std::size_t>(found - names.begin());
     }

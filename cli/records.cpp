@@ -1,11 +1,19 @@
-#include "cli/record_scanner.h"
+#include "cli/records.h"
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
+
+#include "core/motor_rating.h"
 
 namespace pumpcalc::cli {
 namespace {
+
+[[noreturn]] void fail(const char* what, const std::string& name, int error) {
+  throw BatchFailure(std::string("cannot ") + what + " " + name + ": " +
+                     (error != 0 ? std::strerror(error) : "input/output error"));
+}
 
 constexpr std::size_t readBlock = std::size_t{1} << 16;
 
@@ -25,6 +33,20 @@ std::size_t firstOf(const char* data, std::size_t from, std::size_t to, char c) 
 }
 
 }  // namespace
+
+std::size_t StreamSource::read(char* buffer, std::size_t size) {
+  const std::size_t count = std::fread(buffer, 1, size, stream_);
+  if (count == 0 && std::ferror(stream_)) fail("read", name_, errno);
+  return count;
+}
+
+void StreamSink::write(const char* data, std::size_t size) {
+  if (size != 0 && std::fwrite(data, 1, size, stream_) != size) fail("write", name_, errno);
+}
+
+void StreamSink::flush() {
+  if (std::fflush(stream_) != 0) fail("write", name_, errno);
+}
 
 bool RecordScanner::fill() {
   if (eof_) return false;
@@ -62,7 +84,8 @@ bool RecordScanner::next(Chunk& chunk, std::size_t targetBytes, std::size_t maxR
       pos_ += byteOrderMark.size();
     }
   }
-  if (lineBlocks_ && maxRecords == SIZE_MAX && !skipping_ && takeLineBlock(chunk, targetBytes)) {
+  if (settings_.lineBlocks && maxRecords == SIZE_MAX && !skipping_ &&
+      takeLineBlock(chunk, targetBytes)) {
     return true;
   }
   while (chunk.records.size() < maxRecords && chunk.bytes.size() < targetBytes) {
@@ -103,7 +126,7 @@ bool RecordScanner::takeLineBlock(Chunk& chunk, std::size_t targetBytes) {
   }
   // In CSV, only the lines before the first quote: from its line on, records are found one
   // by one.
-  if (dialect_.format == TableFormat::csv) {
+  if (settings_.dialect.format == TableFormat::csv) {
     std::size_t quote = firstOf(data, pos_, cut, '"');
     if (quote != cut) {
       while (quote > pos_ && data[quote - 1] != '\n') --quote;
@@ -149,7 +172,7 @@ bool RecordScanner::findRecord(Found& found) {
   const std::size_t lineEnd =
       newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - data)
                          : end_;
-  if (dialect_.format == TableFormat::csv &&
+  if (settings_.dialect.format == TableFormat::csv &&
       std::memchr(data + pos_, '"', lineEnd - pos_) != nullptr) {
     return findQuotedRecord(found);
   }
@@ -171,9 +194,19 @@ RecordScanner::Found RecordScanner::endsAt(std::size_t lineEnd, std::uint64_t li
           {}};
 }
 
+bool RecordScanner::isWhole(std::string_view record) const {
+  if (!settings_.checkSpanning) return true;
+  std::size_t count = 0;
+  const RecordCheck check =
+      forEachField(record, settings_.dialect, [&count](std::size_t, const FieldSpan&) { ++count; });
+  if (check.problem != RecordProblem::none) return false;
+  if (settings_.width == 0) return true;
+  return settings_.widthIsMinimum ? count >= settings_.width : count == settings_.width;
+}
+
 bool RecordScanner::findQuotedRecord(Found& found) {
   const char* const data = buffer_.data();
-  const char separator = dialect_.separator;
+  const char separator = settings_.dialect.separator;
   constexpr std::size_t none = std::string_view::npos;
   std::size_t firstLineEnd = none;
   std::uint64_t lines = 1;
@@ -201,7 +234,7 @@ bool RecordScanner::findQuotedRecord(Found& found) {
     if (i == end_ || data[i] == '\n') {
       if (i == end_ && !eof_) return false;
       found = endsAt(i, lines);
-      if (lines > 1 && validator_ && !validator_(std::string_view(data + pos_, found.end - pos_))) {
+      if (lines > 1 && !isWhole(std::string_view(data + pos_, found.end - pos_))) {
         return cut(false);
       }
       return true;

@@ -1,4 +1,5 @@
-// The fields of one record, and what is wrong with a record that cannot be read.
+// A pump schedule's text: how its fields are written (tab-separated, or CSV as spreadsheets
+// save it), how a record splits into fields, and what is wrong with one that cannot be read.
 #pragma once
 
 #include <bit>
@@ -8,9 +9,39 @@
 #include <string>
 #include <string_view>
 
-#include "cli/table_dialect.h"
-
 namespace pumpcalc::cli {
+
+// `name` in single quotes, as messages show a name or value the user gave.
+std::string quoted(std::string_view name);
+
+enum class TableFormat : std::uint8_t {
+  tsv,  // fields separated by the separator, no quoting; what --batch has always read
+  csv,  // RFC 4180: fields that begin with a quote are quoted, "" inside is one quote
+};
+
+struct TableDialect {
+  TableFormat format = TableFormat::tsv;
+  char separator = '\t';
+};
+
+// No field may be longer than this, quotes included.
+inline constexpr std::size_t maxFieldBytes = std::size_t{1} << 20;
+
+enum class LineEnd : std::uint8_t { lf, crlf };
+
+// "tab-separated", "comma-separated", "semicolon-separated" or "'|'-separated".
+inline std::string separatorName(char separator) {
+  switch (separator) {
+    case '\t':
+      return "tab-separated";
+    case ',':
+      return "comma-separated";
+    case ';':
+      return "semicolon-separated";
+    default:
+      return quoted(std::string_view(&separator, 1)) + "-separated";
+  }
+}
 
 // A field as it stands in its record: quotes, if any, included.
 struct FieldSpan {
