@@ -43,14 +43,6 @@ std::string cutInTheMiddle(std::string_view text, std::size_t keep) {
   return cut;
 }
 
-std::string wholeCharactersWithin(std::string text, std::size_t maxBytes) {
-  if (text.size() <= maxBytes) return text;
-  std::size_t end = maxBytes;
-  while (end > 0 && !startsUtf8Character(text[end])) --end;
-  text.resize(end);
-  return text;
-}
-
 platform::ShortenableText shortenableMessage(
     const Exception* error, std::function<std::string(const std::string& message)> compose) {
   std::string message = error != nullptr ? error->message() : std::string();

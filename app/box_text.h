@@ -20,10 +20,6 @@ class Exception;
 // 2 × keep characters.
 std::string cutInTheMiddle(std::string_view text, std::size_t keep);
 
-// The longest beginning of `text` of at most `maxBytes` bytes that ends on a character
-// boundary (never inside a UTF-8 sequence).
-std::string wholeCharactersWithin(std::string text, std::size_t maxBytes);
-
 // The box text that `compose` makes of an error's message (empty without an error),
 // shortened as above where it must be.
 platform::ShortenableText shortenableMessage(

@@ -71,7 +71,8 @@ void reportError() noexcept {
       showApplicationMessageBox(shortenableMessage(&error, errorBoxText), caption, errorBoxFlags);
     } catch (...) {
       // The last resort's box, but the program goes on.
-      platform::showLastResortText(fallbackBoxText(nullptr, currentExceptionTypeName().c_str(), 0));
+      platform::showLastResortText(
+          fallbackBoxText(nullptr, platform::currentExceptionTypeName().c_str(), 0));
     }
   } catch (...) {
     // Reporting must not fail in turn: nothing more can be done for this error.

@@ -6,15 +6,17 @@
 #include "app/last_resort.h"
 #include "core/error_mapping.h"
 #include "core/float_unit.h"
+#include "platform/last_resort.h"
 #include "platform/locale.h"
 #include "platform/system_services.h"
-#include "platform/win32/last_resort.h"
+#include "platform/win32/message_box.h"
 
 namespace pumpcalc {
 
 int runProgram(const std::function<void()>& body) {
   try {
     platform::installSystemServices();
+    platform::reportRuntimeErrorsInBox();
     resetFloatUnit();
     platform::installLastResortHandler();
     installErrorHooks(reportUnhandledError);
@@ -32,7 +34,7 @@ int runProgram(const std::function<void()>& body) {
     return 0;
   } catch (...) {
     resetFloatUnit();
-    handleEscapedError();
+    platform::handleEscapedError();
   }
 }
 

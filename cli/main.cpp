@@ -9,7 +9,6 @@
 
 #include "cli/batch.h"
 #include "cli/command_line.h"
-#include "core/error_mapping.h"
 #include "core/errors.h"
 #include "core/locale_numbers.h"
 #include "core/motor_rating.h"
@@ -17,7 +16,6 @@
 #include "platform/console_main.h"
 #include "platform/files.h"
 #include "platform/locale.h"
-#include "platform/system_services.h"
 
 namespace pumpcalc::cli {
 namespace {
@@ -132,8 +130,6 @@ int runBatchMode(const Options& options, const MotorRatings* ratings) {
 }
 
 int run(const std::vector<std::string_view>& args) {
-  platform::installSystemServices();
-  installErrorHooks(nullptr);
   const auto parsed = parseCommandLine(args);
   if (const auto* bad = std::get_if<UsageError>(&parsed)) return usage(bad->message);
   const Options& options = std::get<Options>(parsed);

@@ -12,4 +12,11 @@ namespace pumpcalc::platform {
 // LC_NUMERIC is the user's, for the locale's decimal separator.
 int consoleMain(const std::vector<std::string_view>& arguments);
 
+// What the entry point runs: the system services plugged in, the float unit reset, the
+// last-resort handler and the error hooks installed, then consoleMain. A console program never
+// opens a window: a runtime error writes "Runtime error 217 at 12345678" on standard error and
+// ends the program with its number, and an error that escapes consoleMain (a processor or
+// operating-system exception included) writes the last-resort text there and ends it with 1.
+int runConsoleProgram(const std::vector<std::string_view>& arguments);
+
 }  // namespace pumpcalc::platform

@@ -3,8 +3,11 @@
 
 namespace pumpcalc::platform {
 
-// Plugs this platform's string table, module lookup and runtime-error exit into the core
-// (pumpcalc::installSystemServices). The first step of every program.
+// Plugs this platform's string table and module lookup into the core
+// (pumpcalc::installSystemServices). A runtime error still ends the program with its report
+// on standard error, as a console program reports it (the window program shows a box
+// instead: reportRuntimeErrorsInBox, platform/win32/message_box.h). The first step of every
+// program.
 void installSystemServices() noexcept;
 
 }  // namespace pumpcalc::platform

@@ -1,19 +1,14 @@
-#include "platform/win32/last_resort.h"
+// The unhandled-exception filter: processor and operating-system exceptions that nothing
+// else handles, on any thread.
+#include "platform/last_resort.h"
 
 #include <memory>
 
 #include "core/error_mapping.h"
 #include "core/float_unit.h"
-#include "platform/last_resort_text.h"
-#include "platform/win32/message_box.h"
+#include "platform/win32/win32.h"
 
 namespace pumpcalc::platform {
-
-void showLastResortText(const ShortenableText& text) {
-  messageBoxWithin(nullptr, text, loadResString(sApplicationErrorCaption),
-                   MB_OK | MB_ICONERROR | MB_TASKMODAL);
-}
-
 namespace {
 
 constexpr ULONG reservedStack = 64 * 1024;

@@ -1,12 +1,15 @@
 #include "platform/win32/message_box.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/error_texts.h"
+#include "core/system_services.h"
 #include "platform/win32/gdi.h"
 #include "platform/win32/screen.h"
 #include "platform/win32/text_encoding.h"
@@ -356,6 +359,21 @@ int messageBoxWithin(HWND owner, const ShortenableText& text, std::string_view c
   }
   WatchedBox shown{WatchedBox::show};
   return showWatched(shown, owner, toUtf16(text.keeping(keep)), wideCaption, flags);
+}
+
+namespace {
+
+void runtimeErrorBox(int number, std::uintptr_t address) {
+  messageBox(nullptr, runtimeErrorText(number, address), "Error", MB_OK);
+  std::exit(number);
+}
+
+}  // namespace
+
+void reportRuntimeErrorsInBox() noexcept {
+  SystemServices services = systemServices();
+  services.runtimeErrorExit = runtimeErrorBox;
+  pumpcalc::installSystemServices(services);
 }
 
 }  // namespace pumpcalc::platform

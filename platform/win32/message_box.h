@@ -19,4 +19,10 @@ int messageBox(HWND owner, std::string_view text, std::string_view caption, UINT
 // ends unseen. Only the box that is answered ever shows.
 int messageBoxWithin(HWND owner, const ShortenableText& text, std::string_view caption, UINT flags);
 
+// Makes a runtime error end the program with the runtime-error box ("Runtime error 217 at
+// 12345678", caption "Error", an OK button, no icon, no owner) and its number as exit code,
+// where a console program writes the text on standard error: the window program's way, since
+// nobody reads its standard error. After platform::installSystemServices.
+void reportRuntimeErrorsInBox() noexcept;
+
 }  // namespace pumpcalc::platform

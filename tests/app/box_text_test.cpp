@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/utf8.h"
 
 namespace pumpcalc {
 namespace {
