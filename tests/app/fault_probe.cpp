@@ -8,9 +8,8 @@
 
 #include "app/application.h"
 #include "app/program.h"
-#include "core/error_mapping.h"
-#include "core/errors.h"
 #include "core/pump_power.h"
+#include "tests/support/fault_modes.h"
 
 namespace pumpcalc {
 namespace {
@@ -37,26 +36,8 @@ class TProbeForm : public TCustomForm {
   }
 };
 
-volatile int* volatile nowhere = nullptr;
-volatile int depthLimit = -1;  // never reached: the recursion ends in a stack overflow
-
-int recurse(int depth) {
-  volatile char frame[4096];
-  frame[0] = static_cast<char>(depth);
-  if (depth == depthLimit) return 0;
-  return recurse(depth + 1) + frame[0];
-}
-
 void fail(const char* mode) {
-  if (std::strcmp(mode, "read-null") == 0) depthLimit = *nowhere;
-  if (std::strcmp(mode, "write-null") == 0) *nowhere = 1;
-  if (std::strcmp(mode, "stack-overflow") == 0) depthLimit = recurse(0);
-  if (std::strcmp(mode, "zero-divide") == 0) calculatePumpPower("1", "1", "0");
-  if (std::strcmp(mode, "foreign") == 0) throw std::runtime_error("not ours");
-  if (std::strcmp(mode, "without-hooks") == 0) {
-    removeErrorHooks();
-    throw Exception("too late");
-  }
+  probe::failAs(mode);
   if (std::strcmp(mode, "failing-window") == 0 || std::strcmp(mode, "failing-window-long") == 0) {
     TProbeForm form;
     form.failWhileLoading = true;
