@@ -11,9 +11,12 @@ where they will be published. Written into DIR:
   winget/pumpcalc.pumpcalc.locale.zh-CN.yaml    the Chinese locale,
   winget/pumpcalc.pumpcalc.installer.yaml       the installer for both scopes and the ZIP,
   scoop/pumpcalc.json                           the Scoop manifest of the ZIP.
-Versions, file names and SHA-256 values are taken from the settings and the files.
+Versions, file names, SHA-256 values and the release date (the build's date, as the files in
+the ZIP carry it) are taken from the settings and the files. The Scoop manifest is in the
+form the Extras bucket asks for: a 64-bit-only download under architecture.64bit.
 """
 import argparse
+import datetime
 import hashlib
 import json
 import pathlib
@@ -57,6 +60,12 @@ def read_settings(path):
     return dict(re.findall(r"^set\((\w+) \[==\[(.*)\]==\]\)$", text, re.MULTILINE))
 
 
+def release_date(settings):
+    """The build's date, YYYY-MM-DD in UTC: the time in seconds that its EPOCH_FILE holds."""
+    seconds = int(pathlib.Path(settings["EPOCH_FILE"]).read_text().strip())
+    return datetime.datetime.fromtimestamp(seconds, datetime.timezone.utc).date().isoformat()
+
+
 def sha256(path):
     return hashlib.sha256(path.read_bytes()).hexdigest().upper()
 
@@ -67,8 +76,9 @@ def write_yaml(path, kind, manifest):
     path.write_text(header + body, encoding="utf-8")
 
 
-def winget_manifests(folder, version, publisher, copyright_, homepage, installer, archive):
-    """installer and archive: (URL, SHA-256) of the setup program and of the ZIP."""
+def winget_manifests(folder, version, publisher, copyright_, homepage, date, installer, archive):
+    """installer and archive: (URL, SHA-256) of the setup program and of the ZIP; date: the
+    release date, YYYY-MM-DD."""
     common = {"PackageIdentifier": IDENTIFIER, "PackageVersion": version}
 
     def write(suffix, kind, fields):
@@ -107,7 +117,8 @@ def winget_manifests(folder, version, publisher, copyright_, homepage, installer
                                           "PortableCommandAlias": "pumpcalc-cli"}],
                 "InstallerUrl": archive[0], "InstallerSha256": archive[1]}
     write(".installer", "installer",
-          {"Installers": [nullsoft("user", "/CurrentUser"), nullsoft("machine", "/AllUsers"),
+          {"ReleaseDate": date,
+           "Installers": [nullsoft("user", "/CurrentUser"), nullsoft("machine", "/AllUsers"),
                           portable]})
 
 
@@ -119,17 +130,18 @@ def scoop_manifest(path, version, homepage, release_url, archive):
         checkver = "github"
     else:
         checkver = {"url": homepage, "regex": r"pumpcalc-([\d.]+)-win64\.zip"}
+    # The fields in the order of the bucket's contributing guide; the download is 64-bit
+    # only, so its URL and hash go under architecture, as the guide asks.
     manifest = {
         "version": version,
         "description": LOCALES["en-US"]["ShortDescription"],
         "homepage": homepage,
         "license": LICENSE,
-        "url": archive[0],
-        "hash": archive[1].lower(),
+        "architecture": {"64bit": {"url": archive[0], "hash": archive[1].lower()}},
         "bin": "pumpcalc-cli.exe",
         "shortcuts": [["pumpcalc.exe", "泵功率的计算"]],
         "checkver": checkver,
-        "autoupdate": {"url": f"{later}/pumpcalc-$version-win64.zip",
+        "autoupdate": {"architecture": {"64bit": {"url": f"{later}/pumpcalc-$version-win64.zip"}},
                        "hash": {"url": "$baseurl/SHA256SUMS"}},
     }
     path.write_text(json.dumps(manifest, indent=4, ensure_ascii=False) + "\n", encoding="utf-8")
@@ -153,7 +165,8 @@ def main():
     for folder in ("winget", "scoop"):
         (args.release_dir / folder).mkdir(exist_ok=True)
     winget_manifests(args.release_dir / "winget", version, publisher, settings["COPYRIGHT"],
-                     args.homepage, published[f"{name}-setup.exe"], published[f"{name}.zip"])
+                     args.homepage, release_date(settings), published[f"{name}-setup.exe"],
+                     published[f"{name}.zip"])
     scoop_manifest(args.release_dir / "scoop" / "pumpcalc.json", version, args.homepage,
                    release_url, published[f"{name}.zip"])
 
