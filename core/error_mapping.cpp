@@ -52,14 +52,21 @@ std::string messageOfKind(int kind) {
 
 // A reserved object, kept in an exception_ptr so that every raise rethrows the same one.
 template <class Error>
-std::exception_ptr makeReserved(StringId message, EHeapException*& object) {
-  std::exception_ptr reserved = std::make_exception_ptr(Error(message));
-  try {
-    std::rethrow_exception(reserved);
-  } catch (EHeapException& error) {
-    object = &error;
+std::exception_ptr makeReserved(StringId message) {
+  return std::make_exception_ptr(Error(message));
+}
+
+// The object that a reserved exception_ptr holds, found by raising it. Only its first raise
+// asks: a raise costs the start of every program that never raises it.
+EHeapException* reservedObject(const std::exception_ptr& reserved, EHeapException*& object) {
+  if (object == nullptr) {
+    try {
+      std::rethrow_exception(reserved);
+    } catch (EHeapException& error) {
+      object = &error;
+    }
   }
-  return reserved;
+  return object;
 }
 
 std::string accessViolationMessage(const OsExceptionRecord& record) {
@@ -137,10 +144,10 @@ void raiseRuntimeError(int kind, std::uintptr_t address) {
         kind == reOutOfMemory ? hooks.outOfMemoryObject : hooks.invalidPointerObject;
     std::exception_ptr& reserved = kind == reOutOfMemory ? hooks.outOfMemory : hooks.invalidPointer;
     if (!reserved) {
-      reserved = kind == reOutOfMemory ? makeReserved<EOutOfMemory>(sOutOfMemory, object)
-                                       : makeReserved<EInvalidPointer>(sInvalidPointer, object);
+      reserved = kind == reOutOfMemory ? makeReserved<EOutOfMemory>(sOutOfMemory)
+                                       : makeReserved<EInvalidPointer>(sInvalidPointer);
     }
-    object->setRaiseAddress(address);
+    reservedObject(reserved, object)->setRaiseAddress(address);
     std::rethrow_exception(reserved);
   }
   if (kind < reDivByZero || kind > reSafecallError) {
@@ -182,8 +189,9 @@ void installErrorHooks(UnhandledErrorHook onUnhandled) {
   for (int kind = reDivByZero; kind <= reSafecallError; ++kind) {
     hooks.kindMessages[kind] = loadResString(ErrorKindTable[kind].message);
   }
-  hooks.outOfMemory = makeReserved<EOutOfMemory>(sOutOfMemory, hooks.outOfMemoryObject);
-  hooks.invalidPointer = makeReserved<EInvalidPointer>(sInvalidPointer, hooks.invalidPointerObject);
+  hooks.outOfMemory = makeReserved<EOutOfMemory>(sOutOfMemory);
+  hooks.invalidPointer = makeReserved<EInvalidPointer>(sInvalidPointer);
+  hooks.outOfMemoryObject = hooks.invalidPointerObject = nullptr;
   hooks.unhandled = onUnhandled;
   hooks.abstractCallHook = true;
   hooks.installed = true;
@@ -197,6 +205,7 @@ void installErrorHooks(UnhandledErrorHook onUnhandled) {
 void removeErrorHooks() {
   hooks.installed = false;
   hooks.unhandled = nullptr;
+  // An object never raised has no holder but its exception_ptr, and goes with it.
   for (EHeapException* object : {hooks.outOfMemoryObject, hooks.invalidPointerObject}) {
     if (object != nullptr) object->mayBeDestroyed = true;
   }
