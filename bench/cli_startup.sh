@@ -12,10 +12,12 @@
 #   each), PUMPCALC_WINEPREFIX (default build/windows/wineprefix)
 #
 # The programs take turns, run by run, so that a load that comes and goes meets all of them
-# alike. Each run is the wall time from the shell's start of the process to its end, standard
-# output into /dev/null; each figure is the median of its runs, in milliseconds. Every program
-# must print the same bytes. The target: pumpcalc-cli at most 1.1 times its floor, on each
-# side.
+# alike, in the opposite order every other run, since under Wine a start right after another
+# one's end is slower than one after a pause. Each run is the wall time from the shell's start of the process to its end, standard
+# output into /dev/null; each figure is the median of its runs, in milliseconds. Beside it the
+# mean CPU time (user and system) of the process and its children, which a busy machine
+# disturbs less (Wine's server runs apart and is not in it). Every program must print the
+# same bytes. The target: pumpcalc-cli at most 1.1 times its floor, on each side, in wall time.
 set -euo pipefail
 export LC_ALL=C  # "." as the decimal separator
 
@@ -28,12 +30,19 @@ here=$(dirname "$(readlink -f "$0")")
 runs=${RUNS:-51}
 
 # Wine as tools/wine-run sets it up: the prefix made and its server kept running; the
-# programs are then started by wine itself.
+# programs are then started by Wine's 64-bit loader itself, without the shell script that
+# Debian's `wine` is (when the loader is where Debian puts it).
 export WINEPREFIX=${PUMPCALC_WINEPREFIX:-$here/../build/windows/wineprefix}
 "$here/../tools/wine-run" --prefix "$WINEPREFIX" "$(readlink -f "$2")" --help >/dev/null
 export WINEPREFIX=$(cd "$WINEPREFIX" && pwd) WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 wine=$(command -v wine)
+if [[ -x /usr/lib/wine/wine64 ]]; then
+  export WINELOADER=/usr/lib/wine/wine64
+  wine=$WINELOADER
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 declare -A commands=(
   [cli-native]="$(readlink -f "$1")"
@@ -64,28 +73,52 @@ for name in "${names[@]}"; do
   done
 done
 
-# Milliseconds, from bash's own clock (no process of its own around the one timed).
-declare -A times
+# The CPU time of this shell's finished children so far ("user system", as `times` writes
+# them), read without starting a process.
+children_cpu() {
+  times >"$work/times"
+  { read -r _; read -r cpu; } <"$work/times"
+}
+# Wall milliseconds from bash's own clock, and the children's CPU time before and after.
+declare -A walls cpus
+reversed=()
+for name in "${names[@]}"; do reversed=("$name" "${reversed[@]}"); done
 for ((run = 0; run < runs; ++run)); do
-  for name in "${names[@]}"; do
+  if ((run % 2 == 0)); then order=("${names[@]}"); else order=("${reversed[@]}"); fi
+  for name in "${order[@]}"; do
+    children_cpu
+    before=$cpu
     begin=$EPOCHREALTIME
     start "$name" >/dev/null
     end=$EPOCHREALTIME
-    times[$name]+="$(awk -v b="$begin" -v e="$end" 'BEGIN { printf "%.3f", (e - b) * 1000 }') "
+    children_cpu
+    walls[$name]+="$(awk -v b="$begin" -v e="$end" 'BEGIN { printf "%.3f", (e - b) * 1000 }') "
+    cpus[$name]+="$before $cpu "
   done
 done
 median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
-declare -A ms
-for name in "${names[@]}"; do ms[$name]=$(median "${times[$name]}"); done
+# The mean of the runs' CPU times in milliseconds, from "0m0.012s"-style pairs of readings.
+mean_cpu() {
+  tr ' ' '\n' <<<"$1" | grep . | awk -v runs="$runs" '
+    { split($0, t, /[ms]/); seconds[NR] = t[1] * 60 + t[2] }
+    END { for (i = 1; i + 3 <= NR; i += 4) total += seconds[i + 2] + seconds[i + 3] - seconds[i] - seconds[i + 1]
+          printf "%.3f", total * 1000 / runs }'
+}
+declare -A ms cpu
+for name in "${names[@]}"; do
+  ms[$name]=$(median "${walls[$name]}")
+  cpu[$name]=$(mean_cpu "${cpus[$name]}")
+done
 
 echo "runs: $runs of each, in turn"
-printf '  %-16s %12s\n' program "median (ms)"
-for name in "${names[@]}"; do printf '  %-16s %12.2f\n' "$name" "${ms[$name]}"; done
+printf '  %-16s %12s %10s\n' program "median (ms)" "CPU (ms)"
+for name in "${names[@]}"; do printf '  %-16s %12.2f %10.2f\n' "$name" "${ms[$name]}" "${cpu[$name]}"; done
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 echo "pumpcalc-cli 100 50 80 beside the floor (target: at most 1.1):"
 for side in native wine; do
   r=$(ratio "${ms[cli-$side]}" "${ms[floor-$side]}")
   line="  $side: $r ($(awk -v r="$r" 'BEGIN { print r <= 1.1 ? "met" : "MISSED" }'))"
+  line+=", CPU $(ratio "${cpu[cli-$side]}" "${cpu[floor-$side]}")"
   [[ $# -eq 6 ]] && line+="; the earlier build: $(ratio "${ms[earlier-$side]}" "${ms[floor-$side]}")"
   echo "$line"
 done
