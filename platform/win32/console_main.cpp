@@ -11,8 +11,12 @@
 #include <vector>
 
 #include "platform/win32/text_encoding.h"
+#include "platform/win32/win32.h"
 
 int wmain(int argc, wchar_t** argv) {
+  // No box of the system's either: a drive without its disk fails the call that reads it,
+  // and a crash past the last-resort handler ends the program without the report dialog.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
