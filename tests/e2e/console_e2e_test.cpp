@@ -77,6 +77,10 @@ ConsoleRun runWatched(const std::wstring& program, const std::wstring& arguments
   run.exitCode = launched.waitForExit(0);
   if (!run.exitCode) launched.terminate();
   UnhookWinEvent(hook);
+  // The process is gone: every event of its windows is in this thread's queue now, and is
+  // counted here rather than in the next run.
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
   run.windowsCreated = windowsCreated;
 
   std::string text(64 * 1024, '\0');
