@@ -1,0 +1,280 @@
+// The formula with a specific gravity and an engineer's margin against the host's x87 unit:
+// every step one x87 instruction with the exceptions masked, the error read from the flags
+// of the first step that raises invalid operation, division by zero or overflow. The inputs
+// are generated to put each product, each rounding to a double and each quotient at the edges
+// of its range: overflow of the extended format and of the double, the denormals of both.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <string>
+#include <typeinfo>
+
+#include "core/decimal_parse.h"
+#include "core/errors.h"
+#include "core/pump_power.h"
+#include "tests/core/independent_reference.h"
+#include "tests/core/x87_reference.h"
+#include "tests/support/rng.h"
+
+#if PUMPCALC_HAVE_X87_REFERENCE
+
+namespace pumpcalc {
+namespace {
+
+constexpr int bias = extendedExponentBias;
+
+struct Inputs {
+  ExtendedReal flow, head, specificGravity, efficiency, margin;
+};
+
+// What a calculation gives: the error class, or P and the four motor powers.
+struct Outcome {
+  const char* error = "";
+  ExtendedReal product, shaftPower, lower, upper, required;
+  bool operator==(const Outcome& other) const {
+    return std::string(error) == other.error &&
+           (*error != '\0' ||
+            (product == other.product && shaftPower == other.shaftPower && lower == other.lower &&
+             upper == other.upper && required == other.required));
+  }
+};
+
+// Which edges a run reached, from the instructions' flags.
+struct Edges {
+  unsigned long long gravityOverflow = 0, gravityDenormal = 0, doubleOverflow = 0,
+                     doubleDenormal = 0, marginProductOverflow = 0, marginQuotientOverflow = 0,
+                     marginOfDenormal = 0;
+};
+
+class Hardware {
+ public:
+  explicit Hardware(Edges& edges) : edges_(edges) {}
+
+  Outcome run(const Inputs& in) {
+    // The constants' bits, written out here rather than taken from the code under test.
+    const ExtendedReal c3672 = ExtendedReal::fromBits(false, 0x4007, 0xB799999999999999);
+    const ExtendedReal c001 = ExtendedReal::fromBits(false, 0x3FF8, 0xA3D70A3D70A3D70A);
+    const ExtendedReal c11 = ExtendedReal::fromBits(false, 0x3FFF, 0x8CCCCCCCCCCCCCCD);
+    const ExtendedReal c12 = ExtendedReal::fromBits(false, 0x3FFF, 0x999999999999999A);
+    Outcome out;
+    const ExtendedReal headFlow = step(x87::multiply(in.head, in.flow));
+    const x87::Result80 withGravity = x87::multiply(headFlow, in.specificGravity);
+    count(withGravity, flagOverflow, edges_.gravityOverflow);
+    count(withGravity, flagUnderflow, edges_.gravityDenormal);
+    const x87::Result80 stored = independent::throughDouble(step(withGravity));
+    count(stored, flagOverflow, edges_.doubleOverflow);
+    count(stored, flagUnderflow, edges_.doubleDenormal);
+    out.product = step(stored);
+    const ExtendedReal scaled = step(x87::multiply(in.efficiency, c3672));
+    const ExtendedReal divisor =
+        step(independent::throughDouble(step(x87::multiply(scaled, c001))));
+    out.shaftPower = step(x87::divide(out.product, divisor));
+    out.lower = step(x87::divide(step(x87::multiply(c11, out.product)), divisor));
+    out.upper = step(x87::divide(step(x87::multiply(c12, out.product)), divisor));
+    const x87::Result80 marginProduct = x87::multiply(in.margin, out.product);
+    const bool denormalProduct =
+        out.product.biasedExponent() < bias - 1022 && out.product.significand != 0;
+    count({{}, static_cast<std::uint8_t>(denormalProduct)}, 1, edges_.marginOfDenormal);
+    count(marginProduct, flagOverflow, edges_.marginProductOverflow);
+    const x87::Result80 marginQuotient = x87::divide(step(marginProduct), divisor);
+    count(marginQuotient, flagOverflow, edges_.marginQuotientOverflow);
+    out.required = step(marginQuotient);
+    out.error = error_ != nullptr ? error_ : "";
+    return out;
+  }
+
+ private:
+  // The value of one instruction; the first that raises an unmasked flag decides the error.
+  ExtendedReal step(x87::Result80 r) {
+    if (error_ == nullptr) {
+      if ((r.flags & flagInvalid) != 0) {
+        error_ = typeid(EInvalidOp).name();
+      } else if ((r.flags & flagZeroDivide) != 0) {
+        error_ = typeid(EZeroDivide).name();
+      } else if ((r.flags & flagOverflow) != 0) {
+        error_ = typeid(EOverflow).name();
+      }
+    }
+    return r.value;
+  }
+
+  // Counts a step that the calculation reaches with `flag` raised.
+  void count(const x87::Result80& r, std::uint8_t flag, unsigned long long& counter) const {
+    if (error_ == nullptr && (r.flags & flag) != 0) ++counter;
+  }
+
+  Edges& edges_;
+  const char* error_ = nullptr;
+};
+
+// The thread's own unit, as the programs compute: the rounding to a double reports there.
+FloatUnitState& resetUnit() {
+  resetFloatUnit();
+  return floatUnit();
+}
+
+Outcome software(const Inputs& in) {
+  FloatUnitState& unit = resetUnit();
+  Outcome out;
+  try {
+    out.product = headFlowProduct(in.flow, in.head, in.specificGravity, unit);
+    const PumpResult result =
+        pumpPowerFromProductAndDivisor(out.product, efficiencyDivisor(in.efficiency, unit), unit);
+    out.shaftPower = result.shaftPower;
+    out.lower = result.lowerMotorPower;
+    out.upper = result.upperMotorPower;
+    out.required = requiredMotorPower(in.margin, result.product, result.divisor, unit);
+  } catch (const Exception& error) {
+    out.error = typeid(error).name();
+  }
+  return out;
+}
+
+// The exponent an extended value really has: a denormal's counts its leading zeros.
+int effectiveExponent(ExtendedReal x) {
+  if (x.biasedExponent() != 0) return x.biasedExponent();
+  return x.significand == 0 ? -100 : 1 - std::countl_zero(x.significand);
+}
+
+class Generator {
+ public:
+  explicit Generator(std::uint64_t seed) : rng_(seed) {}
+
+  Inputs next() {
+    Inputs in;
+    in.flow = rng_.percent(3) ? denormal() : normal(rng_.between(1, 0x7FFE));
+    in.head = rng_.percent(3) ? denormal() : normal(target() - in.flow.biasedExponent() + bias);
+    const int headFlow = effectiveExponent(x87::multiply(in.head, in.flow).value);
+    if (rng_.percent(20)) {
+      in.specificGravity = ExtendedReal::fromBits(false, bias, std::uint64_t{1} << 63);
+    } else if (rng_.percent(10)) {
+      in.specificGravity = rng_.percent(50) ? ExtendedReal{} : denormal();
+    } else {
+      in.specificGravity = normal(target() - headFlow + bias);
+    }
+    // D is about η × 2^1.9: aim it at the double's range and just beyond both of its ends.
+    in.efficiency = rng_.percent(5) ? ExtendedReal{} : normal(target() - 1);
+    const ExtendedReal product =
+        independent::throughDouble(
+            x87::multiply(x87::multiply(in.head, in.flow).value, in.specificGravity).value)
+            .value;
+    if (rng_.percent(30)) {
+      ExtendedReal margin;
+      tryTextToExtended("1.1", margin);
+      in.margin = margin;
+    } else if (rng_.percent(40)) {
+      in.margin = ExtendedReal::fromBits(false, bias, rng_.next() | std::uint64_t{1} << 63);
+    } else {
+      // A product K × P, or a quotient (K × P) ÷ D, at the top of the extended range.
+      const int top = 0x7FFE + rng_.between(-2, 1);
+      const int divisor = in.efficiency.biasedExponent() + 2;
+      const int wanted = rng_.percent(50) ? top : top + divisor - bias;
+      in.margin = normal(std::max(bias, wanted - effectiveExponent(product) + bias));
+      in.margin.signExponent &= 0x7FFF;
+    }
+    return in;
+  }
+
+ private:
+  // Where a product or a double rounding changes its behaviour: the extended denormals and
+  // below, the double's denormals and the rounding to zero below them, the double's
+  // largest values and its overflow, the extended overflow, and ordinary magnitudes.
+  int target() {
+    switch (rng_.below(6)) {
+      case 0:
+        return rng_.between(-70, 3);
+      case 1:
+        return bias + rng_.between(-1078, -1020);
+      case 2:
+        return bias + rng_.between(1021, 1025);
+      case 3:
+        return 0x7FFE + rng_.between(-2, 2);
+      default:
+        return bias + rng_.between(-30, 30);
+    }
+  }
+
+  ExtendedReal normal(int exponent) {
+    const int clamped = exponent < 1 ? 1 : exponent > 0x7FFE ? 0x7FFE : exponent;
+    std::uint64_t significand = rng_.next() | std::uint64_t{1} << 63;
+    // Now and then a short significand: products that are exact, or halfway.
+    if (rng_.percent(20)) significand &= ~std::uint64_t{0} << rng_.between(32, 62);
+    return ExtendedReal::fromBits(rng_.percent(10), static_cast<std::uint16_t>(clamped),
+                                  significand);
+  }
+
+  ExtendedReal denormal() {
+    const std::uint64_t significand = rng_.next() >> rng_.between(1, 63);
+    return ExtendedReal::fromBits(rng_.percent(10), 0, significand | 1);
+  }
+
+  test::Rng rng_;
+};
+
+std::string hex(ExtendedReal x) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%04X:%016llX", x.signExponent,
+                static_cast<unsigned long long>(x.significand));
+  return text;
+}
+
+std::string describe(const Outcome& o) {
+  if (*o.error != '\0') return o.error;
+  return "P=" + hex(o.product) + " N=" + hex(o.shaftPower) + " M1=" + hex(o.lower) +
+         " M2=" + hex(o.upper) + " R=" + hex(o.required);
+}
+
+// P with the inputs' specific gravity, or as it was formed before there was one; or the
+// error.
+std::string productText(const Inputs& in, bool withGravity) {
+  FloatUnitState& unit = resetUnit();
+  try {
+    return hex(withGravity ? headFlowProduct(in.flow, in.head, in.specificGravity, unit)
+                           : headFlowProduct(in.flow, in.head, unit));
+  } catch (const Exception& error) {
+    return typeid(error).name();
+  }
+}
+
+TEST(PumpPowerAgainstX87, SpecificGravityAndMarginAtTheEdgesOfEveryStep) {
+  Generator generator(0x56'2847);
+  Edges edges;
+  const ExtendedReal one = ExtendedReal::fromBits(false, bias, std::uint64_t{1} << 63);
+  ExtendedReal marginOfToday;
+  ASSERT_TRUE(tryTextToExtended("1.1", marginOfToday));
+  int failures = 0;
+  for (int i = 0; i < 100'000 && failures < 10; ++i) {
+    const Inputs in = generator.next();
+    const Outcome expected = Hardware(edges).run(in), actual = software(in);
+    // Water's specific gravity and today's margin change nothing.
+    Inputs water = in;
+    water.specificGravity = one;
+    water.margin = marginOfToday;
+    const Outcome withWater = software(water);
+    const bool waterSame = productText(water, true) == productText(in, false) &&
+                           (*withWater.error != '\0' || withWater.required == withWater.lower);
+    if (!(actual == expected) || !waterSame) {
+      ++failures;
+      ADD_FAILURE() << "Q=" << hex(in.flow) << " H=" << hex(in.head)
+                    << " SG=" << hex(in.specificGravity) << " eta=" << hex(in.efficiency)
+                    << " K=" << hex(in.margin) << "\n  x87:      " << describe(expected)
+                    << "\n  software: " << describe(actual)
+                    << "\n  SG 1, K 1.1: " << describe(withWater) << " (without SG: P "
+                    << productText(in, false) << ")";
+    }
+  }
+
+  // Every edge was reached, many times over.
+  for (const unsigned long long count :
+       {edges.gravityOverflow, edges.gravityDenormal, edges.doubleOverflow, edges.doubleDenormal,
+        edges.marginProductOverflow, edges.marginQuotientOverflow, edges.marginOfDenormal}) {
+    EXPECT_GT(count, 500u);
+  }
+}
+
+}  // namespace
+}  // namespace pumpcalc
+
+#endif  // PUMPCALC_HAVE_X87_REFERENCE
