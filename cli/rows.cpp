@@ -17,14 +17,14 @@ std::string_view lineEndText(const TableDialect& dialect, LineEnd end) {
 
 struct SelectedFields {
   std::size_t count = 0;
-  FieldSpan fields[3];
+  FieldSpan fields[4];  // flow, head, efficiency, specific gravity
 };
 
 RecordCheck selectFields(std::string_view record, const RowLayout& layout,
                          SelectedFields& selected) {
   const auto select = [&](std::size_t index, const FieldSpan& span) {
     ++selected.count;
-    for (std::size_t k = 0; k < 3; ++k) {
+    for (std::size_t k = 0; k < 4; ++k) {
       if (layout.columns[k] == index) selected.fields[k] = span;
     }
   };
@@ -137,23 +137,45 @@ void RowWriter::writeRow(std::string_view record, const RecordSpan& span, Output
 // Everything a row's results call but appendNumber is inlined here (with link-time
 // optimisation, the core's functions too): the values pass in registers rather than through
 // memory (see pumpcalc_link_time_optimized in CMakeLists.txt).
-[[gnu::flatten]] void RowWriter::writeResults(std::string_view record, const FieldSpan (&fields)[3],
+[[gnu::flatten]] void RowWriter::writeResults(std::string_view record, const FieldSpan (&fields)[4],
                                               OutputText& out, BatchSummary& summary,
                                               FloatUnitState& unit) {
   const TableDialect& dialect = layout_.dialect;
-  std::string_view texts[3];
+  std::string_view texts[4];
   for (std::size_t k = 0; k < 3; ++k) texts[k] = fieldText(record, fields[k], scratch_[k]);
+  const bool specificGravity =
+      layout_.columns[3] != RowLayout::noColumn || layout_.specificGravity.has_value();
+  if (layout_.columns[3] != RowLayout::noColumn) {
+    texts[3] = fieldText(record, fields[3], scratch_[3]);
+  } else if (specificGravity) {
+    texts[3] = *layout_.specificGravity;
+  }
   try {
-    const PumpResult result = calculatePumpPowerValues(
-        [&] { return texts[0]; }, [&] { return texts[1]; }, [&] { return texts[2]; }, unit);
+    const auto flow = [&] { return texts[0]; };
+    const auto head = [&] { return texts[1]; };
+    const auto efficiency = [&] { return texts[2]; };
+    const PumpResult result = specificGravity
+                                  ? calculatePumpPowerValues(
+                                        flow, head, [&] { return texts[3]; }, efficiency, unit)
+                                  : calculatePumpPowerValues(flow, head, efficiency, unit);
+    // Everything is computed before anything is written: a failing row writes only its error.
+    ExtendedReal required;
+    if (layout_.margin) {
+      required = requiredMotorPower(*layout_.margin, result.product, result.divisor, unit);
+    }
     appendNumber(out, result.shaftPower, layout_, unit);
     out.push_back(dialect.separator);
     appendNumber(out, result.lowerMotorPower, layout_, unit);
     out.push_back(dialect.separator);
     appendNumber(out, result.upperMotorPower, layout_, unit);
+    if (layout_.margin) {
+      out.push_back(dialect.separator);
+      appendNumber(out, required, layout_, unit);
+    }
     if (layout_.ratings != nullptr) {
       out.push_back(dialect.separator);
-      const RatingChoice choice = layout_.ratings->choose(result.lowerMotorPower);
+      const RatingChoice choice =
+          layout_.ratings->choose(layout_.margin ? required : result.lowerMotorPower);
       if (choice.aboveLargest) {
         appendField(out, ">" + choice.rating.text, dialect);
       } else {

@@ -104,11 +104,11 @@ class RowWriter {
  private:
   void writeRow(std::string_view record, const RecordSpan& span, OutputText& out,
                 BatchSummary& summary, FloatUnitState& unit);
-  void writeResults(std::string_view record, const FieldSpan (&fields)[3], OutputText& out,
+  void writeResults(std::string_view record, const FieldSpan (&fields)[4], OutputText& out,
                     BatchSummary& summary, FloatUnitState& unit);
 
   const RowLayout& layout_;
-  std::string scratch_[3];
+  std::string scratch_[4];
 };
 
 // Chunks of records computed on several threads and written in input order.
