@@ -69,14 +69,11 @@ int runSingle(const Options& options, const std::optional<ExtendedReal>& margin,
               const MotorRatings* ratings) {
   try {
     FloatUnitState& unit = floatUnit();
-    const auto flow = [&] { return options.flow; };
-    const auto head = [&] { return options.head; };
-    const auto efficiency = [&] { return options.efficiency; };
-    const PumpResult result =
-        options.specificGravity
-            ? calculatePumpPowerValues(
-                  flow, head, [&] { return *options.specificGravity; }, efficiency, unit)
-            : calculatePumpPowerValues(flow, head, efficiency, unit);
+    // Water's specific gravity, where none is given, changes no bit.
+    const PumpValues result =
+        calculatePumpPowerValues([&] { return options.flow; }, [&] { return options.head; },
+                                 [&] { return options.specificGravity.value_or("1"); },
+                                 [&] { return options.efficiency; }, unit);
     ExtendedReal required;
     if (margin) required = requiredMotorPower(*margin, result.product, result.divisor, unit);
     std::printf("%s\n%s\n%s\n", extendedToText(result.shaftPower).c_str(),

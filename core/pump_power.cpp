@@ -61,8 +61,6 @@ PumpResult pumpPowerFromProductAndDivisor(ExtendedReal product, ExtendedReal div
   result.shaftPower = divided(product);
   result.lowerMotorPower = divided(checked(multiply(pumpConstantLowerFactor, product, unit), unit));
   result.upperMotorPower = divided(checked(multiply(pumpConstantUpperFactor, product, unit), unit));
-  result.product = product;
-  result.divisor = divisor;
   return result;
 }
 

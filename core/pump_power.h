@@ -21,8 +21,11 @@ struct PumpResult {
   ExtendedReal shaftPower;       // N, kW
   ExtendedReal lowerMotorPower;  // M1, kW
   ExtendedReal upperMotorPower;  // M2, kW
-  // P and D, the doubles they came from, for a motor power of another factor
-  // (requiredMotorPower).
+};
+
+// The results with the P and D they came from, for a motor power of another factor
+// (requiredMotorPower).
+struct PumpValues : PumpResult {
   ExtendedReal product;
   ExtendedReal divisor;
 };
@@ -98,10 +101,11 @@ PumpResult calculatePumpPowerValues(ReadFlow&& readFlow, ReadHead&& readHead,
 
 // The same for a liquid of specific gravity SG, whose text is read after the head's and
 // before the product is formed: a bad one is reported after a bad flow or head, before a bad
-// efficiency or a product overflow.
+// efficiency or a product overflow. With P and D, for requiredMotorPower; SG "1" gives the
+// results above, bit for bit.
 template <std::invocable ReadFlow, std::invocable ReadHead, std::invocable ReadSpecificGravity,
           std::invocable ReadEfficiency>
-PumpResult calculatePumpPowerValues(ReadFlow&& readFlow, ReadHead&& readHead,
+PumpValues calculatePumpPowerValues(ReadFlow&& readFlow, ReadHead&& readHead,
                                     ReadSpecificGravity&& readSpecificGravity,
                                     ReadEfficiency&& readEfficiency, FloatUnitState& unit) {
   const ExtendedReal flow = textToExtended(std::forward<ReadFlow>(readFlow)(), unit);
@@ -111,7 +115,8 @@ PumpResult calculatePumpPowerValues(ReadFlow&& readFlow, ReadHead&& readHead,
   const ExtendedReal product = headFlowProduct(flow, head, specificGravity, unit);
   const ExtendedReal efficiency =
       textToExtended(std::forward<ReadEfficiency>(readEfficiency)(), unit);
-  return pumpPowerFromProductAndDivisor(product, efficiencyDivisor(efficiency, unit), unit);
+  const ExtendedReal divisor = efficiencyDivisor(efficiency, unit);
+  return {pumpPowerFromProductAndDivisor(product, divisor, unit), product, divisor};
 }
 
 template <std::invocable ReadFlow, std::invocable ReadHead, std::invocable ReadEfficiency>

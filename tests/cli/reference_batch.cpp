@@ -262,12 +262,11 @@ std::string results(const std::vector<std::string>& texts, const Layout& layout,
     const auto flow = [&] { return std::string_view(texts[layout.columns[0]]); };
     const auto head = [&] { return std::string_view(texts[layout.columns[1]]); };
     const auto efficiency = [&] { return std::string_view(texts[layout.columns[2]]); };
-    std::optional<std::string_view> gravity = settings.specificGravity;
+    std::string_view gravity = "1";
+    if (settings.specificGravity) gravity = *settings.specificGravity;
     if (layout.columns.size() == 4) gravity = texts[layout.columns[3]];
-    const PumpResult result =
-        gravity ? calculatePumpPowerValues(
-                      flow, head, [&] { return *gravity; }, efficiency, floatUnit())
-                : calculatePumpPowerValues(flow, head, efficiency);
+    const PumpValues result = calculatePumpPowerValues(
+        flow, head, [&] { return gravity; }, efficiency, floatUnit());
     std::string out = field(extendedToText(result.shaftPower), settings) + separator +
                       field(extendedToText(result.lowerMotorPower), settings) + separator +
                       field(extendedToText(result.upperMotorPower), settings);

@@ -126,7 +126,7 @@ TEST(CalculatePumpPower, TheSpecificGravityJoinsTheProductBeforeItsRoundingToADo
   for (const Case& c : cases) {
     std::string shaftPower;
     try {
-      const PumpResult result = calculatePumpPowerValues(
+      const PumpValues result = calculatePumpPowerValues(
           [&] { return c.flow; }, [&] { return c.head; }, [&] { return c.gravity; },
           [&] { return c.efficiency; }, floatUnit());
       shaftPower = extendedToText(result.shaftPower);

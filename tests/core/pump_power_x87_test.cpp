@@ -120,12 +120,12 @@ Outcome software(const Inputs& in) {
   Outcome out;
   try {
     out.product = headFlowProduct(in.flow, in.head, in.specificGravity, unit);
-    const PumpResult result =
-        pumpPowerFromProductAndDivisor(out.product, efficiencyDivisor(in.efficiency, unit), unit);
+    const ExtendedReal divisor = efficiencyDivisor(in.efficiency, unit);
+    const PumpResult result = pumpPowerFromProductAndDivisor(out.product, divisor, unit);
     out.shaftPower = result.shaftPower;
     out.lower = result.lowerMotorPower;
     out.upper = result.upperMotorPower;
-    out.required = requiredMotorPower(in.margin, result.product, result.divisor, unit);
+    out.required = requiredMotorPower(in.margin, out.product, divisor, unit);
   } catch (const Exception& error) {
     out.error = typeid(error).name();
   }
