@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
-#include <cstdio>
 #include <string>
 #include <typeinfo>
 
@@ -15,6 +15,7 @@
 #include "core/errors.h"
 #include "core/pump_power.h"
 #include "tests/core/independent_reference.h"
+#include "tests/core/test_values.h"
 #include "tests/core/x87_reference.h"
 #include "tests/support/rng.h"
 
@@ -29,85 +30,69 @@ struct Inputs {
   ExtendedReal flow, head, specificGravity, efficiency, margin;
 };
 
-// What a calculation gives: the error class, or P and the four motor powers.
+// What a calculation gives: the error class, or P, N, M1, M2 and the required motor power.
 struct Outcome {
-  const char* error = "";
-  ExtendedReal product, shaftPower, lower, upper, required;
-  bool operator==(const Outcome& other) const {
-    return std::string(error) == other.error &&
-           (*error != '\0' ||
-            (product == other.product && shaftPower == other.shaftPower && lower == other.lower &&
-             upper == other.upper && required == other.required));
-  }
+  std::string error;
+  std::array<ExtendedReal, 5> values{};
+  bool operator==(const Outcome&) const = default;
 };
 
-// Which edges a run reached, from the instructions' flags.
-struct Edges {
-  unsigned long long gravityOverflow = 0, gravityDenormal = 0, doubleOverflow = 0,
-                     doubleDenormal = 0, marginProductOverflow = 0, marginQuotientOverflow = 0,
-                     marginOfDenormal = 0;
+// How often a run reached each edge of the new steps, read from the instructions' flags.
+enum Edge {
+  gravityOverflow,         // H × Q × SG beyond the extended range
+  gravityDenormal,         // ... or in its denormals
+  doubleOverflow,          // P beyond the double's range
+  doubleDenormal,          // ... or in its denormals, or zero
+  marginOfDenormal,        // K × P with P a double's denormal
+  marginProductOverflow,   // K × P beyond the extended range
+  marginQuotientOverflow,  // (K × P) ÷ D beyond it
+  edgeCount
 };
+using Edges = std::array<unsigned long long, edgeCount>;
 
-class Hardware {
- public:
-  explicit Hardware(Edges& edges) : edges_(edges) {}
-
-  Outcome run(const Inputs& in) {
-    // The constants' bits, written out here rather than taken from the code under test.
-    const ExtendedReal c3672 = ExtendedReal::fromBits(false, 0x4007, 0xB799999999999999);
-    const ExtendedReal c001 = ExtendedReal::fromBits(false, 0x3FF8, 0xA3D70A3D70A3D70A);
-    const ExtendedReal c11 = ExtendedReal::fromBits(false, 0x3FFF, 0x8CCCCCCCCCCCCCCD);
-    const ExtendedReal c12 = ExtendedReal::fromBits(false, 0x3FFF, 0x999999999999999A);
-    Outcome out;
-    const ExtendedReal headFlow = step(x87::multiply(in.head, in.flow));
-    const x87::Result80 withGravity = x87::multiply(headFlow, in.specificGravity);
-    count(withGravity, flagOverflow, edges_.gravityOverflow);
-    count(withGravity, flagUnderflow, edges_.gravityDenormal);
-    const x87::Result80 stored = independent::throughDouble(step(withGravity));
-    count(stored, flagOverflow, edges_.doubleOverflow);
-    count(stored, flagUnderflow, edges_.doubleDenormal);
-    out.product = step(stored);
-    const ExtendedReal scaled = step(x87::multiply(in.efficiency, c3672));
-    const ExtendedReal divisor =
-        step(independent::throughDouble(step(x87::multiply(scaled, c001))));
-    out.shaftPower = step(x87::divide(out.product, divisor));
-    out.lower = step(x87::divide(step(x87::multiply(c11, out.product)), divisor));
-    out.upper = step(x87::divide(step(x87::multiply(c12, out.product)), divisor));
-    const x87::Result80 marginProduct = x87::multiply(in.margin, out.product);
-    const bool denormalProduct =
-        out.product.biasedExponent() < bias - 1022 && out.product.significand != 0;
-    count({{}, static_cast<std::uint8_t>(denormalProduct)}, 1, edges_.marginOfDenormal);
-    count(marginProduct, flagOverflow, edges_.marginProductOverflow);
-    const x87::Result80 marginQuotient = x87::divide(step(marginProduct), divisor);
-    count(marginQuotient, flagOverflow, edges_.marginQuotientOverflow);
-    out.required = step(marginQuotient);
-    out.error = error_ != nullptr ? error_ : "";
-    return out;
-  }
-
- private:
-  // The value of one instruction; the first that raises an unmasked flag decides the error.
-  ExtendedReal step(x87::Result80 r) {
-    if (error_ == nullptr) {
-      if ((r.flags & flagInvalid) != 0) {
-        error_ = typeid(EInvalidOp).name();
-      } else if ((r.flags & flagZeroDivide) != 0) {
-        error_ = typeid(EZeroDivide).name();
-      } else if ((r.flags & flagOverflow) != 0) {
-        error_ = typeid(EOverflow).name();
-      }
+// The calculation with one x87 instruction a step; the first step that raises invalid
+// operation, division by zero or overflow decides the error.
+Outcome hardware(const Inputs& in, Edges& edges) {
+  // The constants' bits, written out here rather than taken from the code under test.
+  const ExtendedReal c3672 = ExtendedReal::fromBits(false, 0x4007, 0xB799999999999999);
+  const ExtendedReal c001 = ExtendedReal::fromBits(false, 0x3FF8, 0xA3D70A3D70A3D70A);
+  const ExtendedReal c11 = ExtendedReal::fromBits(false, 0x3FFF, 0x8CCCCCCCCCCCCCCD);
+  const ExtendedReal c12 = ExtendedReal::fromBits(false, 0x3FFF, 0x999999999999999A);
+  std::string error;
+  const auto step = [&](x87::Result80 r) {
+    if (!error.empty()) return r.value;
+    if ((r.flags & flagInvalid) != 0) {
+      error = typeid(EInvalidOp).name();
+    } else if ((r.flags & flagZeroDivide) != 0) {
+      error = typeid(EZeroDivide).name();
+    } else if ((r.flags & flagOverflow) != 0) {
+      error = typeid(EOverflow).name();
     }
     return r.value;
-  }
-
-  // Counts a step that the calculation reaches with `flag` raised.
-  void count(const x87::Result80& r, std::uint8_t flag, unsigned long long& counter) const {
-    if (error_ == nullptr && (r.flags & flag) != 0) ++counter;
-  }
-
-  Edges& edges_;
-  const char* error_ = nullptr;
-};
+  };
+  const auto reached = [&](bool edge, Edge which) { edges[which] += error.empty() && edge; };
+  const x87::Result80 withGravity =
+      x87::multiply(step(x87::multiply(in.head, in.flow)), in.specificGravity);
+  reached((withGravity.flags & flagOverflow) != 0, gravityOverflow);
+  reached((withGravity.flags & flagUnderflow) != 0, gravityDenormal);
+  const x87::Result80 stored = independent::throughDouble(step(withGravity));
+  reached((stored.flags & flagOverflow) != 0, doubleOverflow);
+  reached((stored.flags & flagUnderflow) != 0, doubleDenormal);
+  const ExtendedReal product = step(stored);
+  const ExtendedReal scaled = step(x87::multiply(in.efficiency, c3672));
+  const ExtendedReal divisor = step(independent::throughDouble(step(x87::multiply(scaled, c001))));
+  const ExtendedReal shaftPower = step(x87::divide(product, divisor));
+  const ExtendedReal lower = step(x87::divide(step(x87::multiply(c11, product)), divisor));
+  const ExtendedReal upper = step(x87::divide(step(x87::multiply(c12, product)), divisor));
+  reached(product.biasedExponent() < bias - 1022 && product.significand != 0, marginOfDenormal);
+  const x87::Result80 marginProduct = x87::multiply(in.margin, product);
+  reached((marginProduct.flags & flagOverflow) != 0, marginProductOverflow);
+  const x87::Result80 marginQuotient = x87::divide(step(marginProduct), divisor);
+  reached((marginQuotient.flags & flagOverflow) != 0, marginQuotientOverflow);
+  const ExtendedReal required = step(marginQuotient);
+  if (!error.empty()) return {error};
+  return {"", {product, shaftPower, lower, upper, required}};
+}
 
 // The thread's own unit, as the programs compute: the rounding to a double reports there.
 FloatUnitState& resetUnit() {
@@ -117,19 +102,16 @@ FloatUnitState& resetUnit() {
 
 Outcome software(const Inputs& in) {
   FloatUnitState& unit = resetUnit();
-  Outcome out;
   try {
-    out.product = headFlowProduct(in.flow, in.head, in.specificGravity, unit);
+    const ExtendedReal product = headFlowProduct(in.flow, in.head, in.specificGravity, unit);
     const ExtendedReal divisor = efficiencyDivisor(in.efficiency, unit);
-    const PumpResult result = pumpPowerFromProductAndDivisor(out.product, divisor, unit);
-    out.shaftPower = result.shaftPower;
-    out.lower = result.lowerMotorPower;
-    out.upper = result.upperMotorPower;
-    out.required = requiredMotorPower(in.margin, out.product, divisor, unit);
+    const PumpResult result = pumpPowerFromProductAndDivisor(product, divisor, unit);
+    return {"",
+            {product, result.shaftPower, result.lowerMotorPower, result.upperMotorPower,
+             requiredMotorPower(in.margin, product, divisor, unit)}};
   } catch (const Exception& error) {
-    out.error = typeid(error).name();
+    return {typeid(error).name()};
   }
-  return out;
 }
 
 // The exponent an extended value really has: a denormal's counts its leading zeros.
@@ -213,17 +195,11 @@ class Generator {
   test::Rng rng_;
 };
 
-std::string hex(ExtendedReal x) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%04X:%016llX", x.signExponent,
-                static_cast<unsigned long long>(x.significand));
-  return text;
-}
-
 std::string describe(const Outcome& o) {
-  if (*o.error != '\0') return o.error;
-  return "P=" + hex(o.product) + " N=" + hex(o.shaftPower) + " M1=" + hex(o.lower) +
-         " M2=" + hex(o.upper) + " R=" + hex(o.required);
+  if (!o.error.empty()) return o.error;
+  std::string text;
+  for (const ExtendedReal& value : o.values) text += " " + testing::PrintToString(value);
+  return text;
 }
 
 // P with the inputs' specific gravity, or as it was formed before there was one; or the
@@ -231,8 +207,9 @@ std::string describe(const Outcome& o) {
 std::string productText(const Inputs& in, bool withGravity) {
   FloatUnitState& unit = resetUnit();
   try {
-    return hex(withGravity ? headFlowProduct(in.flow, in.head, in.specificGravity, unit)
-                           : headFlowProduct(in.flow, in.head, unit));
+    return testing::PrintToString(withGravity
+                                      ? headFlowProduct(in.flow, in.head, in.specificGravity, unit)
+                                      : headFlowProduct(in.flow, in.head, unit));
   } catch (const Exception& error) {
     return typeid(error).name();
   }
@@ -240,38 +217,35 @@ std::string productText(const Inputs& in, bool withGravity) {
 
 TEST(PumpPowerAgainstX87, SpecificGravityAndMarginAtTheEdgesOfEveryStep) {
   Generator generator(0x56'2847);
-  Edges edges;
+  Edges edges{};
   const ExtendedReal one = ExtendedReal::fromBits(false, bias, std::uint64_t{1} << 63);
   ExtendedReal marginOfToday;
   ASSERT_TRUE(tryTextToExtended("1.1", marginOfToday));
   int failures = 0;
   for (int i = 0; i < 100'000 && failures < 10; ++i) {
     const Inputs in = generator.next();
-    const Outcome expected = Hardware(edges).run(in), actual = software(in);
+    const Outcome expected = hardware(in, edges), actual = software(in);
     // Water's specific gravity and today's margin change nothing.
     Inputs water = in;
     water.specificGravity = one;
     water.margin = marginOfToday;
     const Outcome withWater = software(water);
     const bool waterSame = productText(water, true) == productText(in, false) &&
-                           (*withWater.error != '\0' || withWater.required == withWater.lower);
+                           (!withWater.error.empty() || withWater.values[4] == withWater.values[2]);
     if (!(actual == expected) || !waterSame) {
       ++failures;
-      ADD_FAILURE() << "Q=" << hex(in.flow) << " H=" << hex(in.head)
-                    << " SG=" << hex(in.specificGravity) << " eta=" << hex(in.efficiency)
-                    << " K=" << hex(in.margin) << "\n  x87:      " << describe(expected)
-                    << "\n  software: " << describe(actual)
-                    << "\n  SG 1, K 1.1: " << describe(withWater) << " (without SG: P "
-                    << productText(in, false) << ")";
+      ADD_FAILURE() << "Q, H, SG, eta, K:"
+                    << describe(
+                           {"", {in.flow, in.head, in.specificGravity, in.efficiency, in.margin}})
+                    << "\n  x87 P, N, M1, M2, R:" << describe(expected)
+                    << "\n  software:" << describe(actual)
+                    << "\n  SG 1, K 1.1:" << describe(withWater) << "; P without SG "
+                    << productText(in, false);
     }
   }
 
   // Every edge was reached, many times over.
-  for (const unsigned long long count :
-       {edges.gravityOverflow, edges.gravityDenormal, edges.doubleOverflow, edges.doubleDenormal,
-        edges.marginProductOverflow, edges.marginQuotientOverflow, edges.marginOfDenormal}) {
-    EXPECT_GT(count, 500u);
-  }
+  for (const unsigned long long count : edges) EXPECT_GT(count, 500u);
 }
 
 }  // namespace
