@@ -218,7 +218,7 @@ TEST(BatchDifferential, GeneratedSchedulesReadAsThePlainReaderReadsThem) {
     // Water's specific gravity changes nothing.
     ReferenceSettings water = schedule.settings;
     const bool gravity = water.specificGravity || (water.columns && water.columns->size() == 4);
-    water.specificGravity = "1";
+    water.specificGravity.emplace("1");
     for (const RunShape& shape : runs) {
       std::string difference =
           differenceFromReference(schedule.input, schedule.settings, expected, shape);
