@@ -198,7 +198,7 @@ class Generator {
 std::string describe(const Outcome& o) {
   if (!o.error.empty()) return o.error;
   std::string text;
-  for (const ExtendedReal& value : o.values) text += " " + testing::PrintToString(value);
+  for (const ExtendedReal& value : o.values) text.append(" ").append(testing::PrintToString(value));
   return text;
 }
 
