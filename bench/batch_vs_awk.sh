@@ -8,8 +8,8 @@
 # Usage: batch_vs_awk.sh PUMPCALC_CLI PLAIN_BATCH [ROWS] [RUNS]
 #   ROWS  rows in the generated schedule (default 1000000)
 #   RUNS  timed runs of each program (default 5), after one untimed warm-up run of each
-# With PUMPCALC_BASELINE=PROGRAM, an earlier pumpcalc-cli runs the TSV schedule in the same
-# turns, for a before-and-after figure.
+# With PUMPCALC_BASELINE=PROGRAM, an earlier pumpcalc-cli runs both schedules, on all
+# processors and on one thread, in the same turns, for a before-and-after figure.
 #
 # The schedule comes from a fixed-seed Park-Miller generator written in awk (all products
 # stay below 2^53, so every awk computes the same rows). The programs take turns, run by
@@ -66,9 +66,13 @@ EOF
 names=(tsv-pumpcalc tsv-pumpcalc-1thread tsv-plain tsv-awk
   csv-pumpcalc csv-pumpcalc-1thread csv-plain csv-awk)
 baseline=${PUMPCALC_BASELINE:+$(readlink -f "$PUMPCALC_BASELINE")}
-[[ -n $baseline ]] && names=(tsv-baseline "${names[@]}")
+[[ -n $baseline ]] &&
+  names=(tsv-baseline tsv-baseline-1thread csv-baseline csv-baseline-1thread "${names[@]}")
 declare -A commands=(
   [tsv-baseline]="'$baseline' --batch < '$work/pumps.tsv'"
+  [tsv-baseline-1thread]="'$baseline' --batch --threads 1 < '$work/pumps.tsv'"
+  [csv-baseline]="'$baseline' --format csv --header --motor-rating < '$work/pumps.csv'"
+  [csv-baseline-1thread]="'$baseline' --format csv --header --motor-rating --threads 1 < '$work/pumps.csv'"
   [tsv-pumpcalc]="'$cli' --batch < '$work/pumps.tsv'"
   [tsv-pumpcalc-1thread]="'$cli' --batch --threads 1 < '$work/pumps.tsv'"
   [tsv-plain]="'$plain' < '$work/pumps.tsv'"
@@ -92,9 +96,9 @@ echo "awk: $(readlink -f "$(command -v awk)")"
 for format in tsv csv; do
   cmp -s "$work/$format-pumpcalc.out" "$work/$format-pumpcalc-1thread.out" ||
     { echo "$format: pumpcalc-cli's output depends on its thread count" >&2; exit 1; }
-  if [[ $format == tsv && -n $baseline ]]; then
-    cmp -s "$work/tsv-pumpcalc.out" "$work/tsv-baseline.out" ||
-      { echo "tsv: the baseline's output differs from pumpcalc-cli's" >&2; exit 1; }
+  if [[ -n $baseline ]]; then
+    cmp -s "$work/$format-pumpcalc.out" "$work/$format-baseline.out" ||
+      { echo "$format: the baseline's output differs from pumpcalc-cli's" >&2; exit 1; }
   fi
   echo "$format: lines where pumpcalc-cli differs from plain_batch: $(differing "$format-pumpcalc" "$format-plain")," \
     "from awk: $(differing "$format-pumpcalc" "$format-awk")"
@@ -129,4 +133,10 @@ for format in tsv csv; do
     printf "  one thread / plain_batch:      %.2f (target >= 1): %s\n", c / p1, (c / p1 >= 1) ? "met" : "MISSED"
     printf "  pumpcalc / awk rows/s:         %.2f (target >= 5): %s\n", a / p, (a / p >= 5) ? "met" : "MISSED"
   }'
+  if [[ -n $baseline ]]; then
+    awk -v p="$(median "${times[$format-pumpcalc]}")" -v b="$(median "${times[$format-baseline]}")" \
+      -v p1="$(median "${times[$format-pumpcalc-1thread]}")" \
+      -v b1="$(median "${times[$format-baseline-1thread]}")" \
+      'BEGIN { printf "  pumpcalc / baseline rows/s:    %.2f, one thread %.2f\n", b / p, b1 / p1 }'
+  fi
 done

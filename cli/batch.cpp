@@ -21,9 +21,15 @@ std::vector<std::string> readHeader(const Chunk& chunk, const TableDialect& dial
   throw BatchFailure("cannot read the header: line 1: " + problemText(problem));
 }
 
-RowLayout layoutOrFailure(std::variant<RowLayout, std::string> layout) {
-  if (auto* message = std::get_if<std::string>(&layout)) throw BatchFailure(*message);
-  return std::get<RowLayout>(std::move(layout));
+RowLayout layoutFor(const BatchSettings& settings,
+                    const std::optional<std::vector<std::string>>& headerNames) {
+  auto made = makeRowLayout(settings.dialect, settings.columns, headerNames, settings.ratings,
+                            DecimalSeparatorChar);
+  if (auto* message = std::get_if<std::string>(&made)) throw BatchFailure(*message);
+  RowLayout layout = std::get<RowLayout>(std::move(made));
+  layout.specificGravity = settings.specificGravity;
+  layout.margin = settings.margin;
+  return layout;
 }
 
 void write(ByteSink& out, std::string_view text) { out.write(text.data(), text.size()); }
@@ -37,8 +43,7 @@ BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settin
   ScanSettings scan{dialect, settings.lineBlocks, true};
   std::optional<RowLayout> layout;
   if (!settings.header) {
-    layout = layoutOrFailure(
-        makeRowLayout(dialect, settings.columns, {}, settings.ratings, DecimalSeparatorChar));
+    layout = layoutFor(settings, {});
     scan.width = layout->width;
     scan.widthIsMinimum = layout->widthIsMinimum;
   }
@@ -58,8 +63,7 @@ BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settin
       return {};
     }
     const std::vector<std::string> names = readHeader(chunk, dialect);
-    layout = layoutOrFailure(
-        makeRowLayout(dialect, settings.columns, names, settings.ratings, DecimalSeparatorChar));
+    layout = layoutFor(settings, names);
     scanner.expectWidth(layout->width, layout->widthIsMinimum);
     writeHeader(chunk.text(chunk.records.front()), chunk.records.front().lineEnd, *layout, output);
     more = scanner.next(chunk, settings.chunkBytes);

@@ -18,7 +18,10 @@ struct BatchSettings {
   bool header = false;                     // the first record names the columns
   std::optional<ColumnSelection> columns;  // default: the first three
   const MotorRatings* ratings = nullptr;   // add the motor rating from these
-  unsigned threads = 1;                    // computing threads for inputs larger than one chunk
+  // Every row's specific gravity, read as its inputs are; not with a fourth column.
+  std::optional<std::string> specificGravity;
+  std::optional<ExtendedReal> margin;  // add the required motor power, the rating from it
+  unsigned threads = 1;                // computing threads for inputs larger than one chunk
   std::size_t chunkBytes = std::size_t{1} << 18;
   // Plain lines are split by the computing threads (off: record by record as they are read,
   // the way records over lines always are).
@@ -26,7 +29,8 @@ struct BatchSettings {
 };
 
 // Reads records from `in` to its end and writes one line to `out` for each: the record as
-// it came, then the shaft power and the lower and upper motor power (and the rating), or
+// it came, then the shaft power and the lower and upper motor power (and the required motor
+// power and the rating, when asked), or
 // "error" and the message. A record that cannot be read gives an error line (not echoed)
 // saying where and why, and the rest goes on. With settings.header the first record is
 // written back followed by the added columns' names. A byte-order mark is kept.

@@ -7,12 +7,10 @@ namespace pumpcalc::cli {
 std::variant<ColumnSelection, std::string> parseColumnSelection(std::string_view text) {
   const TableDialect csv{TableFormat::csv, ','};
   ColumnSelection selection;
-  std::size_t count = 0;
   std::string scratch;
   bool badNumber = false;
   const RecordCheck check = forEachField(text, csv, [&](std::size_t, const FieldSpan& field) {
-    if (count++ >= selection.size()) return;
-    ColumnChoice& choice = selection[count - 1];
+    ColumnChoice& choice = selection.emplace_back();
     const std::string_view item = fieldText(text, field, scratch);
     const bool digits = !item.empty() && std::all_of(item.begin(), item.end(),
                                                      [](char c) { return c >= '0' && c <= '9'; });
@@ -25,8 +23,9 @@ std::variant<ColumnSelection, std::string> parseColumnSelection(std::string_view
   });
   const std::string given = "--columns " + quoted(text);
   if (check.problem != RecordProblem::none) return given + ": " + problemText(check);
-  if (count != selection.size()) {
-    return given + " names " + std::to_string(count) + " columns, not 3 (flow, head, efficiency)";
+  if (selection.size() != 3 && selection.size() != 4) {
+    return given + " names " + std::to_string(selection.size()) +
+           " columns, not 3 (flow, head, efficiency) or 4 (and specific gravity)";
   }
   if (badNumber) return given + ": columns are numbered from 1 to 999999999";
   for (const ColumnChoice& choice : selection) {
@@ -53,6 +52,9 @@ std::variant<RowLayout, std::string> makeRowLayout(
   const std::string separated = separatorName(dialect.separator);
 
   if (selection) {
+    if (selection->size() != 3 && selection->size() != 4) {
+      return std::to_string(selection->size()) + " columns chosen, not 3 or 4";
+    }
     for (std::size_t i = 0; i < selection->size(); ++i) {
       const ColumnChoice& choice = (*selection)[i];
       if (choice.number != 0) {
@@ -82,13 +84,17 @@ std::variant<RowLayout, std::string> makeRowLayout(
     layout.widthMessage = "expected " + std::to_string(layout.width) + " " + separated +
                           " fields as in the header, found ";
   } else if (selection) {
-    layout.width = *std::max_element(layout.columns.begin(), layout.columns.end()) + 1;
+    std::string numbers;
+    layout.width = 0;
+    for (std::size_t i = 0; i < selection->size(); ++i) {
+      layout.width = std::max(layout.width, layout.columns[i] + 1);
+      numbers += (i > 0 ? ", " : "") + std::to_string(layout.columns[i] + 1);
+    }
     layout.widthIsMinimum = true;
     layout.widthMessage = "expected at least " + std::to_string(layout.width) + " " + separated +
-                          " fields (flow, head, efficiency in columns " +
-                          std::to_string(layout.columns[0] + 1) + ", " +
-                          std::to_string(layout.columns[1] + 1) + ", " +
-                          std::to_string(layout.columns[2] + 1) + "), found ";
+                          " fields (flow, head, efficiency" +
+                          (selection->size() == 4 ? ", specific gravity" : "") + " in columns " +
+                          numbers + "), found ";
   } else {
     layout.widthMessage = "expected 3 " + separated + " fields (flow, head, efficiency), found ";
   }
@@ -98,6 +104,7 @@ std::variant<RowLayout, std::string> makeRowLayout(
 std::vector<std::string_view> addedColumnNames(const RowLayout& layout) {
   std::vector<std::string_view> names = {"shaft power (kW)", "lower motor power (kW)",
                                          "upper motor power (kW)"};
+  if (layout.margin) names.push_back("required motor power (kW)");
   if (layout.ratings != nullptr) names.push_back("motor rating (kW)");
   return names;
 }

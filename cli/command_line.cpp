@@ -2,6 +2,9 @@
 
 #include <charconv>
 
+#include "core/decimal_parse.h"
+#include "core/locale_numbers.h"
+
 namespace pumpcalc::cli {
 
 const char* const helpText =
@@ -33,10 +36,11 @@ const char* const helpText =
     "--header               the first line names the columns; it is written back with\n"
     "                       the names of the added columns, and every line must have as\n"
     "                       many fields as it.\n"
-    "--columns F,H,E        the flow, head and efficiency columns: 1-based numbers or,\n"
-    "                       with --header, names (quoted, a name may hold a comma).\n"
-    "                       Other columns are copied through. Default: the first three,\n"
-    "                       and exactly three fields a line.\n"
+    "--columns F,H,E[,SG]   the flow, head and efficiency columns, and perhaps the\n"
+    "                       specific gravity's: 1-based numbers or, with --header,\n"
+    "                       names (quoted, a name may hold a comma). Other columns are\n"
+    "                       copied through. Default: the first three, and exactly three\n"
+    "                       fields a line.\n"
     "--input FILE           read FILE instead of standard input.\n"
     "--output FILE          write FILE instead of standard output, replacing it only when\n"
     "                       the whole input has been processed; it may not be the input.\n"
@@ -55,6 +59,15 @@ const char* const helpText =
     "                       a fourth line in single mode.\n"
     "--motor-ratings FILE   the same from a vendor's list, one rating per line, any order\n"
     "                       (written as the list writes them).\n"
+    "--margin K             the motor to order for K times the shaft power (K at least\n"
+    "                       1) instead of the lower motor power (1.1 times it): adds the\n"
+    "                       required motor power K x N before the rating, as a column or\n"
+    "                       a line. Implies --motor-rating.\n"
+    "--specific-gravity SG  the liquid's specific gravity (relative density; water's is\n"
+    "                       1): the shaft power becomes FLOW x HEAD x SG / (367.2 x\n"
+    "                       EFFICIENCY x 0.01). SG is read as the values are, for every\n"
+    "                       pump; in batch mode a fourth column of --columns gives each\n"
+    "                       pump its own instead.\n"
     "--decimal-separator C  use the one byte C as the decimal separator of the inputs\n"
     "                       and results instead of the one of the current locale.\n"
     "--                     ends the options (for values that begin with \"-\").\n"
@@ -69,6 +82,15 @@ const char* const helpText =
     "        upper motor power (kW),motor rating (kW)\n"
     "    P-101,100,50,80,17.020697167756,18.7227668845316,20.4248366013072,22\n"
     "(each on one line).\n"
+    "\n"
+    "A hydrocarbon of specific gravity 0.85:\n"
+    "    pumpcalc-cli --specific-gravity 0.85 100 50 80\n"
+    "prints 14.4675925925926, 15.9143518518519 and 17.3611111111111 (for water\n"
+    "17.020697167756, 18.7227668845316 and 20.4248366013072). A 15 kW pump whose motor\n"
+    "is ordered with a margin of 1.25:\n"
+    "    pumpcalc-cli --margin 1.25 110.16 40 80\n"
+    "prints 15, 16.5 and 18, the required motor power 18.75 and the rating 22 (with\n"
+    "--motor-rating alone the lower motor power, 16.5, orders 18.5).\n"
     "\n"
     "Usage errors, an input that cannot be read and an output that cannot be written\n"
     "exit with 2; --output is then left as it was.\n";
@@ -121,16 +143,17 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
     }
     static constexpr std::string_view withValue[] = {
         "--decimal-separator", "--field-separator", "--format", "--columns",
-        "--motor-ratings",     "--input",           "--output", "--threads"};
+        "--motor-ratings",     "--input",           "--output", "--threads",
+        "--specific-gravity",  "--margin"};
     bool known = false;
     for (const std::string_view name : withValue) known = known || arg == name;
     if (!known) return UsageError{"unknown option " + quoted(arg)};
     if (i + 1 == args.size()) return UsageError{std::string(arg) + " needs a value"};
     const std::string_view value = args[++i];
     const std::string given = quoted(value);
-    if (arg != "--decimal-separator" && arg != "--motor-ratings" && batchOption.empty()) {
-      batchOption = arg;
-    }
+    const bool eitherMode = arg == "--decimal-separator" || arg == "--motor-ratings" ||
+                            arg == "--specific-gravity" || arg == "--margin";
+    if (!eitherMode && batchOption.empty()) batchOption = arg;
 
     if (arg == "--decimal-separator" || arg == "--field-separator") {
       if (value.size() != 1) {
@@ -156,6 +179,11 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
     } else if (arg == "--motor-ratings") {
       options.motorRating = true;
       options.motorRatingsFile = std::string(value);
+    } else if (arg == "--specific-gravity") {
+      options.specificGravity = std::string(value);
+    } else if (arg == "--margin") {
+      options.motorRating = true;
+      options.margin = std::string(value);
     } else if (arg == "--input") {
       options.inputFile = std::string(value);
     } else if (arg == "--output") {
@@ -171,6 +199,11 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
     }
   }
 
+  if (options.specificGravity && options.columns && options.columns->size() == 4) {
+    return UsageError{
+        "--specific-gravity and a fourth column of --columns both give the specific gravity: "
+        "give one"};
+  }
   if (!batchOption.empty()) {
     if (!values.empty()) {
       return UsageError{std::string(batchOption) +
@@ -190,6 +223,22 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
   options.head = values[1];
   options.efficiency = values[2];
   return options;
+}
+
+std::variant<ExtendedReal, UsageError> marginValue(std::string_view text) {
+  const std::string given = "--margin " + quoted(text);
+  ExtendedReal margin;
+  if (!tryTextToExtended(text, margin)) {
+    return UsageError{given + " is not a number (with the decimal separator " +
+                      quoted(std::string_view(&DecimalSeparatorChar, 1)) + ")"};
+  }
+  FloatUnitState scratch;  // a denormal's flag is no concern of the caller's
+  if (compare(margin, extendedFromInt64(1), scratch) < 0) {
+    return UsageError{given +
+                      " is below 1: the motor to order would be weaker than the pump's shaft "
+                      "power"};
+  }
+  return margin;
 }
 
 std::variant<TableDialect, UsageError> batchDialect(const Options& options, char decimalSeparator) {

@@ -9,6 +9,7 @@
 
 #include "cli/columns.h"
 #include "cli/table.h"
+#include "core/extended_real.h"
 
 namespace pumpcalc::cli {
 
@@ -18,8 +19,10 @@ struct Options {
   Mode mode = Mode::single;
   std::optional<char> decimalSeparator;  // overrides the locale's
   std::string flow, head, efficiency;    // single mode
-  bool motorRating = false;              // --motor-rating or --motor-ratings
+  bool motorRating = false;              // --motor-rating, --motor-ratings or --margin
   std::optional<std::string> motorRatingsFile;
+  std::optional<std::string> specificGravity;  // one text for every pump, read as the inputs
+  std::optional<std::string> margin;           // read by marginValue once the separator is known
 
   // Batch mode.
   TableFormat format = TableFormat::tsv;
@@ -43,6 +46,10 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
 // for tsv, and for csv "," or ";" where the decimal separator is ",". A tsv field separator
 // must differ from the decimal separator (csv quotes such numbers).
 std::variant<TableDialect, UsageError> batchDialect(const Options& options, char decimalSeparator);
+
+// The value of --margin, read as the inputs are (with DecimalSeparatorChar): a number of at
+// least 1, or a usage error that says why not.
+std::variant<ExtendedReal, UsageError> marginValue(std::string_view text);
 
 extern const char* const helpText;
 

@@ -10,6 +10,7 @@
 #include "cli/batch.h"
 #include "cli/command_line.h"
 #include "core/errors.h"
+#include "core/float_unit.h"
 #include "core/locale_numbers.h"
 #include "core/motor_rating.h"
 #include "core/pump_power.h"
@@ -62,16 +63,23 @@ std::variant<MotorRatings, std::string> loadRatings(const Options& options) {
   return std::get<MotorRatings>(std::move(ratings));
 }
 
-int runSingle(const Options& options, const MotorRatings* ratings) {
+int runSingle(const Options& options, const std::optional<ExtendedReal>& margin,
+              const MotorRatings* ratings) {
   try {
-    const PumpResult result =
+    FloatUnitState& unit = floatUnit();
+    // Water's specific gravity, where none is given, changes no bit.
+    const PumpValues result =
         calculatePumpPowerValues([&] { return options.flow; }, [&] { return options.head; },
-                                 [&] { return options.efficiency; });
+                                 [&] { return options.specificGravity.value_or("1"); },
+                                 [&] { return options.efficiency; }, unit);
+    ExtendedReal required;
+    if (margin) required = requiredMotorPower(*margin, result.product, result.divisor, unit);
     std::printf("%s\n%s\n%s\n", extendedToText(result.shaftPower).c_str(),
                 extendedToText(result.lowerMotorPower).c_str(),
                 extendedToText(result.upperMotorPower).c_str());
+    if (margin) std::printf("%s\n", extendedToText(required).c_str());
     if (ratings != nullptr) {
-      const RatingChoice choice = ratings->choose(result.lowerMotorPower);
+      const RatingChoice choice = ratings->choose(margin ? required : result.lowerMotorPower);
       std::printf("%s%s\n", choice.aboveLargest ? ">" : "", choice.rating.text.c_str());
     }
     return std::fflush(stdout) == 0 ? exitSuccess : exitFailure;
@@ -81,7 +89,8 @@ int runSingle(const Options& options, const MotorRatings* ratings) {
   }
 }
 
-int runBatchMode(const Options& options, const MotorRatings* ratings) {
+int runBatchMode(const Options& options, const std::optional<ExtendedReal>& margin,
+                 const MotorRatings* ratings) {
   const auto dialect = batchDialect(options, DecimalSeparatorChar);
   if (const auto* bad = std::get_if<UsageError>(&dialect)) return usage(bad->message);
 
@@ -112,6 +121,8 @@ int runBatchMode(const Options& options, const MotorRatings* ratings) {
   settings.header = options.header;
   settings.columns = options.columns;
   settings.ratings = ratings;
+  settings.specificGravity = options.specificGravity;
+  settings.margin = margin;
   settings.threads =
       options.threads ? *options.threads : std::min(platform::processorCount(), maxDefaultThreads);
   try {
@@ -141,6 +152,12 @@ int run(const std::vector<std::string_view>& args) {
   platform::loadLocaleNumberSettings();
   if (options.decimalSeparator) DecimalSeparatorChar = *options.decimalSeparator;
 
+  std::optional<ExtendedReal> margin;
+  if (options.margin) {
+    const auto value = marginValue(*options.margin);
+    if (const auto* bad = std::get_if<UsageError>(&value)) return usage(bad->message);
+    margin = std::get<ExtendedReal>(value);
+  }
   std::optional<MotorRatings> ratings;
   if (options.motorRating) {
     auto loaded = loadRatings(options);
@@ -148,8 +165,8 @@ int run(const std::vector<std::string_view>& args) {
     ratings = std::get<MotorRatings>(std::move(loaded));
   }
   const MotorRatings* ratingList = ratings ? &*ratings : nullptr;
-  return options.mode == Mode::batch ? runBatchMode(options, ratingList)
-                                     : runSingle(options, ratingList);
+  return options.mode == Mode::batch ? runBatchMode(options, margin, ratingList)
+                                     : runSingle(options, margin, ratingList);
 }
 
 }  // namespace

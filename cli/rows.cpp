@@ -15,16 +15,19 @@ std::string_view lineEndText(const TableDialect& dialect, LineEnd end) {
   return dialect.format == TableFormat::csv && end == LineEnd::crlf ? "\r\n" : "\n";
 }
 
+// The fields of the layout's first `columns` columns: 3, or 4 with the specific gravity's.
+template <std::size_t columns>
 struct SelectedFields {
   std::size_t count = 0;
-  FieldSpan fields[3];
+  FieldSpan fields[columns];  // flow, head, efficiency, specific gravity
 };
 
+template <std::size_t columns>
 RecordCheck selectFields(std::string_view record, const RowLayout& layout,
-                         SelectedFields& selected) {
+                         SelectedFields<columns>& selected) {
   const auto select = [&](std::size_t index, const FieldSpan& span) {
     ++selected.count;
-    for (std::size_t k = 0; k < 3; ++k) {
+    for (std::size_t k = 0; k < columns; ++k) {
       if (layout.columns[k] == index) selected.fields[k] = span;
     }
   };
@@ -95,20 +98,34 @@ void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layo
 }
 
 void RowWriter::write(const Chunk& chunk, OutputText& out, BatchSummary& summary) {
+  if (gravityColumn_) {
+    writeRows<4>(chunk, out, summary);
+  } else {
+    writeRows<3>(chunk, out, summary);
+  }
+}
+
+template <std::size_t columns>
+void RowWriter::writeRows(const Chunk& chunk, OutputText& out, BatchSummary& summary) {
   FloatUnitState& unit = floatUnit();  // once: a thread_local may cost a call per access
   if (chunk.lineBlock) {
     LineRecords lines(chunk);
-    for (RecordSpan span; lines.next(span);) writeRow(chunk.text(span), span, out, summary, unit);
+    for (RecordSpan span; lines.next(span);) {
+      writeRow<columns>(chunk.text(span), span, out, summary, unit);
+    }
     return;
   }
-  for (const RecordSpan& span : chunk.records) writeRow(chunk.text(span), span, out, summary, unit);
+  for (const RecordSpan& span : chunk.records) {
+    writeRow<columns>(chunk.text(span), span, out, summary, unit);
+  }
 }
 
+template <std::size_t columns>
 void RowWriter::writeRow(std::string_view record, const RecordSpan& span, OutputText& out,
                          BatchSummary& summary, FloatUnitState& unit) {
   ++summary.lines;
   const TableDialect& dialect = layout_.dialect;
-  SelectedFields selected;
+  SelectedFields<columns> selected;
   const RecordCheck check = span.dropped.problem != RecordProblem::none
                                 ? span.dropped
                                 : selectFields(record, layout_, selected);
@@ -127,8 +144,10 @@ void RowWriter::writeRow(std::string_view record, const RecordSpan& span, Output
       out.append("error");
       out.push_back(dialect.separator);
       appendField(out, layout_.widthMessage + std::to_string(selected.count), dialect);
+    } else if (extras_) {
+      writeResults<true>(record, selected.fields, out, summary, unit);
     } else {
-      writeResults(record, selected.fields, out, summary, unit);
+      writeResults<false>(record, selected.fields, out, summary, unit);
     }
   }
   out.append(lineEndText(dialect, span.lineEnd));
@@ -136,24 +155,49 @@ void RowWriter::writeRow(std::string_view record, const RecordSpan& span, Output
 
 // Everything a row's results call but appendNumber is inlined here (with link-time
 // optimisation, the core's functions too): the values pass in registers rather than through
-// memory (see pumpcalc_link_time_optimized in CMakeLists.txt).
-[[gnu::flatten]] void RowWriter::writeResults(std::string_view record, const FieldSpan (&fields)[3],
+// memory (see pumpcalc_link_time_optimized in CMakeLists.txt). Without the specific gravity
+// and the margin (`extras`), the row has nothing to ask about them.
+template <bool extras>
+[[gnu::flatten]] void RowWriter::writeResults(std::string_view record, const FieldSpan* fields,
                                               OutputText& out, BatchSummary& summary,
                                               FloatUnitState& unit) {
   const TableDialect& dialect = layout_.dialect;
-  std::string_view texts[3];
+  std::string_view texts[4];
   for (std::size_t k = 0; k < 3; ++k) texts[k] = fieldText(record, fields[k], scratch_[k]);
   try {
-    const PumpResult result = calculatePumpPowerValues(
-        [&] { return texts[0]; }, [&] { return texts[1]; }, [&] { return texts[2]; }, unit);
+    const auto flow = [&] { return texts[0]; };
+    const auto head = [&] { return texts[1]; };
+    const auto efficiency = [&] { return texts[2]; };
+    PumpResult result;
+    ExtendedReal motorPower;  // the one the rating is chosen from
+    if constexpr (extras) {
+      // Water's, where none is given: a specific gravity of 1 changes no bit.
+      texts[3] = gravityColumn_            ? fieldText(record, fields[3], scratch_[3])
+                 : layout_.specificGravity ? std::string_view(*layout_.specificGravity)
+                                           : std::string_view("1");
+      const PumpValues values = calculatePumpPowerValues(
+          flow, head, [&] { return texts[3]; }, efficiency, unit);
+      result = values;
+      // Computed before anything is written: a row that fails writes only its error.
+      motorPower = layout_.margin
+                       ? requiredMotorPower(*layout_.margin, values.product, values.divisor, unit)
+                       : values.lowerMotorPower;
+    } else {
+      result = calculatePumpPowerValues(flow, head, efficiency, unit);
+      motorPower = result.lowerMotorPower;
+    }
     appendNumber(out, result.shaftPower, layout_, unit);
     out.push_back(dialect.separator);
     appendNumber(out, result.lowerMotorPower, layout_, unit);
     out.push_back(dialect.separator);
     appendNumber(out, result.upperMotorPower, layout_, unit);
+    if (extras && layout_.margin) {
+      out.push_back(dialect.separator);
+      appendNumber(out, motorPower, layout_, unit);
+    }
     if (layout_.ratings != nullptr) {
       out.push_back(dialect.separator);
-      const RatingChoice choice = layout_.ratings->choose(result.lowerMotorPower);
+      const RatingChoice choice = layout_.ratings->choose(motorPower);
       if (choice.aboveLargest) {
         appendField(out, ">" + choice.rating.text, dialect);
       } else {

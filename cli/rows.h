@@ -97,18 +97,29 @@ void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layo
 // thread.
 class RowWriter {
  public:
-  explicit RowWriter(const RowLayout& layout) : layout_(layout) {}
+  explicit RowWriter(const RowLayout& layout)
+      : layout_(layout),
+        gravityColumn_(layout.columns[3] != RowLayout::noColumn),
+        extras_(gravityColumn_ || layout.specificGravity || layout.margin) {}
 
   void write(const Chunk& chunk, OutputText& out, BatchSummary& summary);
 
  private:
+  // `columns`: 3, or 4 with a column for the specific gravity.
+  template <std::size_t columns>
+  void writeRows(const Chunk& chunk, OutputText& out, BatchSummary& summary);
+  template <std::size_t columns>
   void writeRow(std::string_view record, const RecordSpan& span, OutputText& out,
                 BatchSummary& summary, FloatUnitState& unit);
-  void writeResults(std::string_view record, const FieldSpan (&fields)[3], OutputText& out,
+  // `fields`: flow, head, efficiency, and the specific gravity's where a column gives it.
+  template <bool extras>
+  void writeResults(std::string_view record, const FieldSpan* fields, OutputText& out,
                     BatchSummary& summary, FloatUnitState& unit);
 
   const RowLayout& layout_;
-  std::string scratch_[3];
+  const bool gravityColumn_;  // a fourth column gives the specific gravity
+  const bool extras_;         // a specific gravity or a margin
+  std::string scratch_[4];
 };
 
 // Chunks of records computed on several threads and written in input order.

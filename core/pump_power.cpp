@@ -37,6 +37,12 @@ ExtendedReal headFlowProduct(ExtendedReal flow, ExtendedReal head, FloatUnitStat
   return roundedToDouble(checked(multiply(head, flow, unit), unit), unit);
 }
 
+ExtendedReal headFlowProduct(ExtendedReal flow, ExtendedReal head, ExtendedReal specificGravity,
+                             FloatUnitState& unit) {
+  const ExtendedReal product = checked(multiply(head, flow, unit), unit);
+  return roundedToDouble(checked(multiply(product, specificGravity, unit), unit), unit);
+}
+
 ExtendedReal efficiencyDivisor(ExtendedReal efficiency, FloatUnitState& unit) {
   const ExtendedReal scaled = checked(multiply(efficiency, pumpConstant3672, unit), unit);
   return roundedToDouble(checked(multiply(scaled, pumpConstantPercent, unit), unit), unit);
@@ -56,6 +62,13 @@ PumpResult pumpPowerFromProductAndDivisor(ExtendedReal product, ExtendedReal div
   result.lowerMotorPower = divided(checked(multiply(pumpConstantLowerFactor, product, unit), unit));
   result.upperMotorPower = divided(checked(multiply(pumpConstantUpperFactor, product, unit), unit));
   return result;
+}
+
+ExtendedReal requiredMotorPower(ExtendedReal margin, ExtendedReal product, ExtendedReal divisor,
+                                FloatUnitState& unit) {
+  // One division: the plain one, which the shortcut of the three above matches bit for bit.
+  const ExtendedReal scaled = checked(multiply(margin, product, unit), unit);
+  return checked(divide(scaled, divisor, unit), unit);
 }
 
 PumpPowerTexts calculatePumpPower(std::string_view flow, std::string_view head,

@@ -1,7 +1,9 @@
 // A pump's shaft power and the range of motor power to pair with it:
 //   N = Q × H ÷ (367.2 × η × 0.01),  M1 = 1.1 × N,  M2 = 1.2 × N
 // with Q the flow in m³/h, H the head in m and η the efficiency in per cent, computed with
-// the exact sequence of extended and double roundings below, under FloatControlWord.
+// the exact sequence of extended and double roundings below, under FloatControlWord. The
+// 367.2 is water's; for another liquid the product takes its specific gravity SG as a
+// third factor (Q × H × SG), and an engineer's margin K gives the motor power K × N.
 #pragma once
 
 #include <concepts>
@@ -19,6 +21,13 @@ struct PumpResult {
   ExtendedReal shaftPower;       // N, kW
   ExtendedReal lowerMotorPower;  // M1, kW
   ExtendedReal upperMotorPower;  // M2, kW
+};
+
+// The results with the P and D they came from, for a motor power of another factor
+// (requiredMotorPower).
+struct PumpValues : PumpResult {
+  ExtendedReal product;
+  ExtendedReal divisor;
 };
 
 struct PumpPowerTexts {
@@ -48,6 +57,12 @@ inline ExtendedReal headFlowProduct(ExtendedReal flow, ExtendedReal head) {
   return headFlowProduct(flow, head, floatUnit());
 }
 
+// P for a liquid of specific gravity SG: (H × Q) × SG, each product rounded to extended, then
+// rounded to a double. EOverflow where either product or the double would leave its range.
+// With SG = 1 it is the product above, bit for bit.
+ExtendedReal headFlowProduct(ExtendedReal flow, ExtendedReal head, ExtendedReal specificGravity,
+                             FloatUnitState& unit);
+
 // D = (η × 367.2) × 0.01 in extended precision, rounded to a double; EOverflow as above.
 ExtendedReal efficiencyDivisor(ExtendedReal efficiency, FloatUnitState& unit);
 inline ExtendedReal efficiencyDivisor(ExtendedReal efficiency) {
@@ -62,6 +77,13 @@ inline PumpResult pumpPowerFromProductAndDivisor(ExtendedReal product, ExtendedR
   return pumpPowerFromProductAndDivisor(product, divisor, floatUnit());
 }
 
+// The motor power to order with an engineer's margin K: (K × P) ÷ D, each step rounded to
+// extended, as M1 and M2 are formed; with K = 1.1 it is M1 bit for bit. Unlike those it can
+// leave the extended range (a large K, a tiny D): EOverflow. D must not be zero
+// (pumpPowerFromProductAndDivisor has failed then).
+ExtendedReal requiredMotorPower(ExtendedReal margin, ExtendedReal product, ExtendedReal divisor,
+                                FloatUnitState& unit);
+
 // The whole calculation over three texts, each read (a callable returning its text) only
 // when the calculation reaches it: flow, head, the product, then efficiency. So the first
 // bad box in that order decides the error, and a product overflow is reported even when
@@ -75,6 +97,26 @@ PumpResult calculatePumpPowerValues(ReadFlow&& readFlow, ReadHead&& readHead,
   const ExtendedReal efficiency =
       textToExtended(std::forward<ReadEfficiency>(readEfficiency)(), unit);
   return pumpPowerFromProductAndDivisor(product, efficiencyDivisor(efficiency, unit), unit);
+}
+
+// The same for a liquid of specific gravity SG, whose text is read after the head's and
+// before the product is formed: a bad one is reported after a bad flow or head, before a bad
+// efficiency or a product overflow. With P and D, for requiredMotorPower; SG "1" gives the
+// results above, bit for bit.
+template <std::invocable ReadFlow, std::invocable ReadHead, std::invocable ReadSpecificGravity,
+          std::invocable ReadEfficiency>
+PumpValues calculatePumpPowerValues(ReadFlow&& readFlow, ReadHead&& readHead,
+                                    ReadSpecificGravity&& readSpecificGravity,
+                                    ReadEfficiency&& readEfficiency, FloatUnitState& unit) {
+  const ExtendedReal flow = textToExtended(std::forward<ReadFlow>(readFlow)(), unit);
+  const ExtendedReal head = textToExtended(std::forward<ReadHead>(readHead)(), unit);
+  const ExtendedReal specificGravity =
+      textToExtended(std::forward<ReadSpecificGravity>(readSpecificGravity)(), unit);
+  const ExtendedReal product = headFlowProduct(flow, head, specificGravity, unit);
+  const ExtendedReal efficiency =
+      textToExtended(std::forward<ReadEfficiency>(readEfficiency)(), unit);
+  const ExtendedReal divisor = efficiencyDivisor(efficiency, unit);
+  return {pumpPowerFromProductAndDivisor(product, divisor, unit), product, divisor};
 }
 
 template <std::invocable ReadFlow, std::invocable ReadHead, std::invocable ReadEfficiency>

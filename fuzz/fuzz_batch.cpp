@@ -5,9 +5,11 @@
 // Input layout:
 //   byte 0     bit 0: CSV; bit 1: --header; bit 2: the motor rating; bit 3: --columns;
 //              bit 4: decimal separator "," (else "."); bits 5-6: the field separator,
-//              the usual one for the format or one of three others
+//              the usual one for the format or one of three others; bit 7: --margin 1.25
 //   byte 1     --columns: two bits per column (flow, head, efficiency), 1 to 3 the column
-//              number, 0 the header names "Q", "H" and "eta" (column 4 without a header)
+//              number, 0 the header names "Q", "H" and "eta" (column 4 without a header);
+//              bits 6-7 the specific gravity: none, --specific-gravity 0.85, a fourth
+//              column (4, or with a header "SG"), or a fourth column 2
 //   byte 2     the several threads' run: 2 to 5 threads (bits 0-1), chunks of 1 to 64
 //              bytes (bits 2-7)
 //   byte 3     the read sizes of that run, 1 to 7 bytes, in a cycle of three
@@ -21,6 +23,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/decimal_parse.h"
 #include "core/error_mapping.h"
 #include "core/locale_numbers.h"
 #include "core/motor_rating.h"
@@ -70,17 +73,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   settings.separator = fieldSeparator(settings.csv, pumpcalc::DecimalSeparatorChar,
                                       static_cast<unsigned>(data[0] >> 5) & 3);
-  if ((data[0] & 0x08) != 0) {
-    static const char* const names[] = {"Q", "H", "eta"};
+  const unsigned gravity = data[1] >> 6;
+  if ((data[0] & 0x08) != 0 || gravity >= 2) {
+    static const char* const names[] = {"Q", "H", "eta", "SG"};
     settings.columns.emplace();
     for (std::size_t k = 0; k < 3; ++k) {
-      const std::size_t number = (data[1] >> (2 * k)) & 3;
+      const std::size_t number = (data[0] & 0x08) != 0 ? (data[1] >> (2 * k)) & 3 : k + 1;
       if (number == 0 && settings.header) {
         settings.columns->push_back({0, names[k]});
       } else {
         settings.columns->push_back({number == 0 ? 4 : number, {}});
       }
     }
+    if (gravity == 3) settings.columns->push_back({2, {}});
+    if (gravity == 2) settings.columns->push_back({settings.header ? 0u : 4u, names[3]});
+  }
+  if (gravity == 1)
+    settings.specificGravity = pumpcalc::DecimalSeparatorChar == ',' ? "0,85" : "0.85";
+  if ((data[0] & 0x80) != 0) {
+    settings.margin.emplace();
+    pumpcalc::tryTextToExtended(pumpcalc::DecimalSeparatorChar == ',' ? "1,25" : "1.25",
+                                *settings.margin);
   }
   const RunShape several{2u + (data[2] & 3u),
                          1u + (data[2] >> 2u),

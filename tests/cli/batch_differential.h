@@ -55,12 +55,14 @@ inline cli::BatchSettings batchSettings(const ReferenceSettings& reference, cons
   settings.header = reference.header;
   if (reference.columns) {
     cli::ColumnSelection selection;
-    for (std::size_t k = 0; k < 3; ++k) {
-      selection[k] = {(*reference.columns)[k].number, (*reference.columns)[k].name};
+    for (const ReferenceColumn& column : *reference.columns) {
+      selection.push_back({column.number, column.name});
     }
     settings.columns = selection;
   }
   settings.ratings = reference.ratings;
+  settings.specificGravity = reference.specificGravity;
+  settings.margin = reference.margin;
   settings.threads = shape.threads;
   settings.chunkBytes = shape.chunkBytes;
   return settings;

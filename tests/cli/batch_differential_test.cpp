@@ -1,5 +1,6 @@
 // The batch against the plain reference reader over generated schedules: TSV and CSV, both
-// decimal separators, header or not, --columns, the motor rating, every line end, a
+// decimal separators, header or not, --columns, the specific gravity as a fourth column or
+// for every line, the motor rating and a margin, every line end, a
 // byte-order mark or not; fields that hold every byte value at every offset from a word
 // boundary; one thread with whole reads, and several threads with chunks and reads of a
 // few bytes.
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/decimal_parse.h"
 #include "core/motor_rating.h"
 #include "tests/core/test_values.h"
 #include "tests/support/rng.h"
@@ -28,9 +30,10 @@ const T& pick(Rng& rng, const std::array<T, N>& items) {
 
 struct Schedule {
   std::string input;
-  ReferenceSettings settings;  // its ratings still to be set when `ratings` is
+  ReferenceSettings settings;  // its ratings and margin still to be set, as the scope is
   char decimalSeparator = '.';
   bool ratings = false;
+  std::string margin;  // --margin's text with the decimal separator, or empty
 };
 
 class ScheduleGenerator {
@@ -54,11 +57,18 @@ class ScheduleGenerator {
     decimal_ = s.decimalSeparator;
     csv_ = settings.csv;
     s.ratings = rng_.percent(30);
+    if (rng_.percent(20)) {
+      s.margin = pick(rng_, std::array<std::string, 3>{"1.1", "1.25", "1e4930"});
+      std::replace(s.margin.begin(), s.margin.end(), '.', decimal_);
+    }
 
     std::size_t width = 3;
-    std::array<std::size_t, 3> columns{0, 1, 2};
-    if (rng_.percent(40)) {
+    std::vector<std::size_t> columns{0, 1, 2};  // and the specific gravity's, at times
+    const bool gravityColumn = rng_.percent(20);
+    if (!gravityColumn && rng_.percent(15)) settings.specificGravity = number();
+    if (gravityColumn || rng_.percent(40)) {
       width = 3 + rng_.below(3);
+      if (gravityColumn) columns.push_back(3);
       for (std::size_t& column : columns) column = rng_.below(width);
       settings.columns.emplace();
       for (const std::size_t column : columns) settings.columns->push_back({column + 1, {}});
@@ -72,7 +82,7 @@ class ScheduleGenerator {
       if (rng_.percent(50)) names[rng_.below(width)] = "流量 Q";
       if (rng_.percent(5)) names.pop_back();  // a chosen column may then be missing
       if (settings.columns && rng_.percent(50)) {
-        for (std::size_t k = 0; k < 3; ++k) {
+        for (std::size_t k = 0; k < columns.size(); ++k) {
           if (rng_.percent(50) && columns[k] < names.size()) {
             (*settings.columns)[k] = {0, names[columns[k]]};
           }
@@ -192,6 +202,10 @@ TEST(BatchDifferential, GeneratedSchedulesReadAsThePlainReaderReadsThem) {
     pumpcalc::test::SeparatorScope scope(schedule.decimalSeparator);
     const MotorRatings ratings = standardMotorRatings();  // written with the separator
     if (schedule.ratings) schedule.settings.ratings = &ratings;
+    if (!schedule.margin.empty()) {
+      schedule.settings.margin.emplace();
+      ASSERT_TRUE(tryTextToExtended(schedule.margin, *schedule.settings.margin));
+    }
     coverage.add(schedule.input);
 
     const ReferenceResult expected = referenceBatch(schedule.input, schedule.settings);
@@ -201,9 +215,16 @@ TEST(BatchDifferential, GeneratedSchedulesReadAsThePlainReaderReadsThem) {
         {1, std::size_t{1} << 18, {}},
         {static_cast<unsigned>(2 + shapes.below(3)), 1 + shapes.below(80), reads},
     };
+    // Water's specific gravity changes nothing.
+    ReferenceSettings water = schedule.settings;
+    const bool gravity = water.specificGravity || (water.columns && water.columns->size() == 4);
+    water.specificGravity.emplace("1");
     for (const RunShape& shape : runs) {
-      const std::string difference =
+      std::string difference =
           differenceFromReference(schedule.input, schedule.settings, expected, shape);
+      if (difference.empty() && !gravity && shape.threads == 1) {
+        difference = differenceFromReference(schedule.input, water, expected, shape);
+      }
       if (!difference.empty()) {
         ++failures;
         ADD_FAILURE() << "schedule " << i << " " << difference

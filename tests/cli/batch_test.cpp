@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/decimal_parse.h"
 #include "tests/cli/batch_io.h"
 #include "tests/core/test_values.h"
 
@@ -128,6 +129,45 @@ TEST(Batch, CsvAsSpreadsheetsWriteIt) {
        wide},
       {"the last line ends as the one before", "100,50,80\r\n100,50,80",
        "100,50,80," + results100_50_80 + "\r\n100,50,80," + results100_50_80 + "\r\n"},
+  });
+}
+
+TEST(Batch, SpecificGravityAndMargin) {
+  const MotorRatings standard = standardMotorRatings();
+  ExtendedReal margin, hugeMargin;
+  ASSERT_TRUE(tryTextToExtended("1.25", margin) && tryTextToExtended("1e4930", hugeMargin));
+  BatchSettings named = test::csv();
+  named.header = true;
+  named.columns = test::columns("Q,H,eta,SG");
+  named.ratings = &standard;
+  named.margin = margin;
+  BatchSettings numbered = test::csv();
+  numbered.columns = test::columns("1,2,3,5");
+  BatchSettings everyLine = test::csv(';');
+  everyLine.specificGravity = "0,85";
+  BatchSettings overflowing = test::csv();
+  overflowing.margin = hugeMargin;
+  const std::string hydrocarbon = "14.4675925925926,15.9143518518519,17.3611111111111";
+  expectCases({
+      {"a fourth column by name; the required motor power before the rating, chosen from it",
+       "pump,Q,H,eta,SG\nP-1,100,50,80,0.85\nP-2,x,50,80,y\nP-3,100,50,z,y\n",
+       "pump,Q,H,eta,SG,shaft power (kW),lower motor power (kW),upper motor power (kW),"
+       "required motor power (kW),motor rating (kW)\n"
+       "P-1,100,50,80,0.85," +
+           hydrocarbon +
+           ",18.0844907407407,18.5\n"
+           "P-2,x,50,80,y,error,'x' is not a valid floating point value\n"
+           "P-3,100,50,z,y,error,'y' is not a valid floating point value\n",
+       named},
+      {"a fourth column by number", "100,50,80,x,0.85\n100,50,80,x\n",
+       "100,50,80,x,0.85," + hydrocarbon +
+           "\n100,50,80,x,error,\"expected at least 5 comma-separated fields (flow, head, "
+           "efficiency, specific gravity in columns 1, 2, 3, 5), found 4\"\n",
+       numbered},
+      {"one for every line, with the decimal separator", "100;50;80\n",
+       "100;50;80;14,4675925925926;15,9143518518519;17,3611111111111\n", everyLine, ','},
+      {"a margin beyond the range fails the row alone", "100,50,80\n",
+       "100,50,80,error,Floating point overflow\n", overflowing},
   });
 }
 

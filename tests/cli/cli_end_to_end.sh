@@ -70,6 +70,14 @@ check() {
   if "$@"; then echo "ok   $name"; else echo "FAIL $name"; failures=$((failures + 1)); fi
 }
 
+# A hydrocarbon of specific gravity 0.85; a 15 kW pump with a margin of 1.25 (22 kW, where
+# the lower motor power would order 18.5).
+expect specific-gravity 0 "14.4675925925926${nl}15.9143518518519${nl}17.3611111111111${nl}" "" \
+  -- --specific-gravity 0.85 100 50 80
+expect margin 0 "15${nl}16.5${nl}18${nl}18.75${nl}22${nl}" "" -- --margin 1.25 110.16 40 80
+expect margin-below-one 2 "" "*" -- --margin 0.9 100 50 80
+expect specific-gravity-read-after-head 1 "" "'x' is not a valid floating point value${nl}" \
+  -- --specific-gravity x 1e200 1e200 y
 expect motor-rating 0 "17.020697167756${nl}18.7227668845316${nl}20.4248366013072${nl}22${nl}" "" \
   -- --motor-rating 100 50 80
 printf '15\n18.5\nabc\n' >"$work/bad-ratings.txt"
@@ -117,6 +125,23 @@ run "${large[@]}" --threads 1 >one.csv
 run "${large[@]}" --threads 3 >three.csv
 check threads-same-bytes cmp -s one.csv three.csv
 check schedule-digest [ "$(sha256sum <one.csv | cut -c1-64)" == "$schedule_digest" ]
+# Water's specific gravity and the margin of 1.1 change nothing: the required motor power is
+# the lower motor power, and without it the output is the one above.
+run "${large[@]}" --threads 2 --specific-gravity 1 >water.csv
+check specific-gravity-one-same-bytes cmp -s one.csv water.csv
+run "${large[@]}" --threads 2 --margin 1,1 >margin.csv
+awk 'BEGIN { FS = OFS = ";" }
+{ cr = sub(/\r$/, "") }
+NF >= 8 {
+  if (NR > 1 && ($(NF - 1) "") != ($(NF - 3) "")) differs = 1
+  line = $1
+  for (i = 2; i <= NF; ++i) if (i != NF - 1) line = line OFS $i
+  $0 = line
+}
+{ printf "%s%s\n", $0, cr ? "\r" : "" }
+END { exit differs }' margin.csv >without-required.csv
+check margin-required-is-lower-motor-power [ $? == 0 ]
+check margin-today-same-bytes cmp -s one.csv without-required.csv
 
 echo "$failures failed"
 [[ $failures == 0 ]]

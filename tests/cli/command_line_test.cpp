@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/core/test_values.h"
+
 namespace pumpcalc::cli {
 namespace {
 
@@ -47,6 +49,9 @@ TEST(CommandLine, ReportsUsageErrors) {
       {"--threads", "0", "--batch"},
       {"--threads", "2x", "--batch"},
       {"--input"},
+      {"--columns", "1,2,3,4,5"},
+      {"--columns", "1,2,3,4", "--specific-gravity", "1"},
+      {"--margin"},
   };
   for (const auto& args : bad) {
     EXPECT_TRUE(std::holds_alternative<UsageError>(parseCommandLine(args))) << args.size();
@@ -69,6 +74,42 @@ TEST(CommandLine, BatchOptionsSelectBatchMode) {
   // --motor-rating alone keeps single mode: a fourth line.
   EXPECT_EQ(std::get<Options>(parseCommandLine({"--motor-rating", "1", "2", "3"})).mode,
             Mode::single);
+}
+
+TEST(CommandLine, SpecificGravityAndMarginServeBothModes) {
+  const auto single =
+      parseCommandLine({"--specific-gravity", "0.85", "--margin", "1.25", "1", "2", "3"});
+  ASSERT_TRUE(std::holds_alternative<Options>(single));
+  EXPECT_EQ(std::get<Options>(single).mode, Mode::single);
+  EXPECT_EQ(std::get<Options>(single).specificGravity, "0.85");
+  EXPECT_TRUE(std::get<Options>(single).motorRating);  // the margin chooses the motor
+  const auto batch = parseCommandLine({"--columns", "1,2,3,SG", "--header"});
+  ASSERT_TRUE(std::holds_alternative<Options>(batch));
+  EXPECT_EQ((*std::get<Options>(batch).columns)[3].name, "SG");
+}
+
+TEST(CommandLine, TheMarginIsANumberOfAtLeastOne) {
+  struct Case {
+    const char* text;
+    char decimalSeparator;
+    const char* error;  // a part of the usage error, or nullptr
+  } cases[] = {
+      {"1.25", '.', nullptr},    {"1", '.', nullptr},
+      {"1,25", ',', nullptr},    {"1.25", ',', "not a number (with the decimal separator ',')"},
+      {"0.99", '.', "below 1"},  {"-2", '.', "below 1"},
+      {"", '.', "not a number"}, {"1e5000", '.', "not a number"},
+  };
+  for (const Case& c : cases) {
+    pumpcalc::test::SeparatorScope separator(c.decimalSeparator);
+    const auto margin = marginValue(c.text);
+    if (c.error == nullptr) {
+      EXPECT_TRUE(std::holds_alternative<ExtendedReal>(margin)) << c.text;
+    } else {
+      ASSERT_TRUE(std::holds_alternative<UsageError>(margin)) << c.text;
+      EXPECT_NE(std::get<UsageError>(margin).message.find(c.error), std::string::npos)
+          << std::get<UsageError>(margin).message;
+    }
+  }
 }
 
 TEST(CommandLine, TheFieldSeparatorFollowsTheDecimalSeparator) {

@@ -196,7 +196,7 @@ std::string field(std::string_view text, const ReferenceSettings& settings) {
 }
 
 struct Layout {
-  std::size_t columns[3] = {0, 1, 2};
+  std::vector<std::size_t> columns = {0, 1, 2};  // flow, head, efficiency, specific gravity
   std::size_t width = 3;
   bool widthIsMinimum = false;
   std::string widthMessage;
@@ -206,7 +206,8 @@ struct Layout {
 std::string makeLayout(const ReferenceSettings& settings,
                        const std::optional<std::vector<std::string>>& names, Layout& layout) {
   if (settings.columns) {
-    for (std::size_t k = 0; k < 3; ++k) {
+    layout.columns.resize(settings.columns->size());
+    for (std::size_t k = 0; k < settings.columns->size(); ++k) {
       const ReferenceColumn& column = (*settings.columns)[k];
       if (column.number != 0) {
         if (names && column.number > names->size()) {
@@ -232,13 +233,16 @@ std::string makeLayout(const ReferenceSettings& settings,
     layout.widthMessage = "expected " + std::to_string(layout.width) + " " + separated +
                           " fields as in the header, found ";
   } else if (settings.columns) {
-    layout.width = std::max({layout.columns[0], layout.columns[1], layout.columns[2]}) + 1;
+    layout.width = *std::max_element(layout.columns.begin(), layout.columns.end()) + 1;
     layout.widthIsMinimum = true;
     layout.widthMessage = "expected at least " + std::to_string(layout.width) + " " + separated +
-                          " fields (flow, head, efficiency in columns " +
-                          std::to_string(layout.columns[0] + 1) + ", " +
-                          std::to_string(layout.columns[1] + 1) + ", " +
-                          std::to_string(layout.columns[2] + 1) + "), found ";
+                          " fields (flow, head, efficiency";
+    if (layout.columns.size() == 4) layout.widthMessage += ", specific gravity";
+    layout.widthMessage += " in columns " + std::to_string(layout.columns[0] + 1);
+    for (std::size_t k = 1; k < layout.columns.size(); ++k) {
+      layout.widthMessage += ", " + std::to_string(layout.columns[k] + 1);
+    }
+    layout.widthMessage += "), found ";
   } else {
     layout.widthMessage = "expected 3 " + separated + " fields (flow, head, efficiency), found ";
   }
@@ -249,21 +253,31 @@ bool hasWidth(std::size_t count, const Layout& layout) {
   return layout.widthIsMinimum ? count >= layout.width : count == layout.width;
 }
 
-// The three results (and the rating) as the single-pump command line computes them, or
-// "error" and the message.
+// The three results (the required motor power, the rating) as the single-pump command line
+// computes them, or "error" and the message.
 std::string results(const std::vector<std::string>& texts, const Layout& layout,
                     const ReferenceSettings& settings, bool& failed) {
   const std::string separator(1, settings.separator);
   try {
-    const PumpResult result =
-        calculatePumpPowerValues([&] { return std::string_view(texts[layout.columns[0]]); },
-                                 [&] { return std::string_view(texts[layout.columns[1]]); },
-                                 [&] { return std::string_view(texts[layout.columns[2]]); });
+    const auto flow = [&] { return std::string_view(texts[layout.columns[0]]); };
+    const auto head = [&] { return std::string_view(texts[layout.columns[1]]); };
+    const auto efficiency = [&] { return std::string_view(texts[layout.columns[2]]); };
+    std::string_view gravity = "1";
+    if (settings.specificGravity) gravity = *settings.specificGravity;
+    if (layout.columns.size() == 4) gravity = texts[layout.columns[3]];
+    const PumpValues result = calculatePumpPowerValues(
+        flow, head, [&] { return gravity; }, efficiency, floatUnit());
     std::string out = field(extendedToText(result.shaftPower), settings) + separator +
                       field(extendedToText(result.lowerMotorPower), settings) + separator +
                       field(extendedToText(result.upperMotorPower), settings);
+    ExtendedReal motorPower = result.lowerMotorPower;
+    if (settings.margin) {
+      motorPower =
+          requiredMotorPower(*settings.margin, result.product, result.divisor, floatUnit());
+      out += separator + field(extendedToText(motorPower), settings);
+    }
     if (settings.ratings != nullptr) {
-      const RatingChoice choice = settings.ratings->choose(result.lowerMotorPower);
+      const RatingChoice choice = settings.ratings->choose(motorPower);
       out += separator + field((choice.aboveLargest ? ">" : "") + choice.rating.text, settings);
     }
     return out;
@@ -324,6 +338,7 @@ ReferenceResult referenceBatch(std::string_view input, const ReferenceSettings& 
     result.output += record.text;
     std::vector<std::string> added = {"shaft power (kW)", "lower motor power (kW)",
                                       "upper motor power (kW)"};
+    if (settings.margin) added.push_back("required motor power (kW)");
     if (settings.ratings != nullptr) added.push_back("motor rating (kW)");
     for (const std::string& name : added) result.output += separator + field(name, settings);
     result.output += record.lineEnd;

@@ -36,8 +36,11 @@ struct ReferenceSettings {
   bool csv = false;
   char separator = '\t';
   bool header = false;
-  std::optional<std::vector<ReferenceColumn>> columns;  // three of them
+  // Three of them, or four with the specific gravity's.
+  std::optional<std::vector<ReferenceColumn>> columns;
   const MotorRatings* ratings = nullptr;
+  std::optional<std::string> specificGravity;  // every record's, without a fourth column
+  std::optional<ExtendedReal> margin;          // the required motor power, the rating from it
 };
 
 struct ReferenceResult {

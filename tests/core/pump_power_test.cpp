@@ -103,6 +103,41 @@ TEST(CalculatePumpPower, ReadsEachTextOnlyWhenTheCalculationReachesIt) {
   EXPECT_EQ(reads, (std::vector<std::string>{"flow"}));
 }
 
+// The specific gravity's text is read after the head's, before the product; the product
+// H × Q stays extended until SG has joined it.
+TEST(CalculatePumpPower, TheSpecificGravityJoinsTheProductBeforeItsRoundingToADouble) {
+  struct Case {
+    const char *flow, *head, *gravity, *efficiency;
+    std::string expected;  // the shaft power's text, or the error's message
+  };
+  const std::string notANumber = " is not a valid floating point value";
+  const Case cases[] = {
+      {"100", "50", "0.85", "80", "14.4675925925926"},
+      {"100", "50", "1", "80", "17.020697167756"},
+      {"1e300", "1e300", "1e-300", "80", "3.4041394335512E297"},
+      {"1e-200", "1e-200", "1e200", "80", "3.4041394335512E-203"},
+      {"1e-2000", "1e-2000", "1e3700", "80", "3.4041394335512E-303"},
+      {"1", "1", "1e309", "x", "Floating point overflow"},
+      {"x", "y", "z", "80", "'x'" + notANumber},
+      {"1", "y", "z", "80", "'y'" + notANumber},
+      {"1e200", "1e200", "z", "80", "'z'" + notANumber},
+      {"1", "1", "1", "e", "'e'" + notANumber},
+  };
+  for (const Case& c : cases) {
+    std::string shaftPower;
+    try {
+      const PumpValues result = calculatePumpPowerValues(
+          [&] { return c.flow; }, [&] { return c.head; }, [&] { return c.gravity; },
+          [&] { return c.efficiency; }, floatUnit());
+      shaftPower = extendedToText(result.shaftPower);
+    } catch (const Exception& error) {
+      shaftPower = error.message();
+    }
+    EXPECT_EQ(shaftPower, c.expected) << c.flow << ' ' << c.head << ' ' << c.gravity;
+    resetFloatUnit();
+  }
+}
+
 TEST(MathErrors, BelongToTheExternalFamily) {
   try {
     calculatePumpPower("1", "1", "0");
