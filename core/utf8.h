@@ -1,4 +1,5 @@
-// Counting characters in UTF-8 text, where a character is one encoded sequence.
+// UTF-8 text: counting characters, where a character is one encoded sequence, and telling
+// valid sequences from invalid ones and from ones cut short.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,93 @@ constexpr std::size_t utf8CharacterCount(std::string_view text) noexcept {
   std::size_t count = 0;
   for (char byte : text) count += startsUtf8Character(byte) ? 1 : 0;
   return count;
+}
+
+// How a UTF-8 sequence begins: its length and the range of its second byte, which rules out
+// overlong forms, surrogates and code points above U+10FFFF. Length 0: no sequence begins
+// with this byte.
+struct Utf8Lead {
+  std::size_t length;
+  int low, high;
+};
+constexpr Utf8Lead utf8Lead(unsigned char lead) noexcept {
+  if (lead < 0x80) return {1, 0, 0};
+  if (lead < 0xC2) return {0, 0, 0};
+  if (lead < 0xE0) return {2, 0x80, 0xBF};
+  if (lead < 0xF0) return {3, lead == 0xE0 ? 0xA0 : 0x80, lead == 0xED ? 0x9F : 0xBF};
+  if (lead < 0xF5) return {4, lead == 0xF0 ? 0x90 : 0x80, lead == 0xF4 ? 0x8F : 0xBF};
+  return {0, 0, 0};
+}
+
+// The length of the valid sequence at text[0] (text not empty), or 0 when there is none,
+// also when `available` bytes end it too early.
+constexpr std::size_t utf8SequenceLength(const unsigned char* text,
+                                         std::size_t available) noexcept {
+  const Utf8Lead lead = utf8Lead(text[0]);
+  if (lead.length <= 1) return lead.length;
+  if (available < lead.length || text[1] < lead.low || text[1] > lead.high) return 0;
+  for (std::size_t i = 2; i < lead.length; ++i) {
+    if ((text[i] & 0xC0) != 0x80) return 0;
+  }
+  return lead.length;
+}
+
+// How many bytes at the end of `text` begin a sequence that more bytes could complete: 0 to
+// 3. A writer that hands text on in pieces keeps them for the next piece.
+constexpr std::size_t utf8CutTail(std::string_view text) noexcept {
+  const std::size_t size = text.size();
+  for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+    const auto byte = static_cast<unsigned char>(text[size - back]);
+    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+    const Utf8Lead lead = utf8Lead(byte);
+    if (lead.length <= back) return 0;
+    // What is there must be a valid beginning.
+    if (back >= 2) {
+      const auto second = static_cast<unsigned char>(text[size - back + 1]);
+      if (second < lead.low || second > lead.high) return 0;
+    }
+    return back;
+  }
+  return 0;
+}
+
+// The code point of a valid sequence of `length` bytes.
+constexpr char32_t utf8CodePoint(const unsigned char* text, std::size_t length) noexcept {
+  if (length == 1) return text[0];
+  char32_t code = text[0] & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) code = code << 6 | (text[i] & 0x3F);
+  return code;
+}
+
+// Writes the UTF-8 of `code` (a scalar value) at `out` and returns the end of it.
+constexpr char* writeUtf8(char32_t code, char* out) noexcept {
+  if (code < 0x80) {
+    *out++ = static_cast<char>(code);
+  } else if (code < 0x800) {
+    *out++ = static_cast<char>(0xC0 | code >> 6);
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | code >> 12);
+    *out++ = static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | code >> 18);
+    *out++ = static_cast<char>(0x80 | (code >> 12 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
+  }
+  return out;
+}
+
+// Whether all of `text` is valid UTF-8.
+inline bool isUtf8(std::string_view text) noexcept {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = utf8SequenceLength(bytes + i, text.size() - i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
 }
 
 }  // namespace pumpcalc
