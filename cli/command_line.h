@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/columns.h"
+#include "cli/encoding.h"
 #include "cli/table.h"
 
 namespace pumpcalc::cli {
@@ -28,6 +29,7 @@ struct Options {
   std::optional<ColumnSelection> columns;
   std::optional<std::string> inputFile, outputFile;
   std::optional<unsigned> threads;
+  EncodingChoice encoding = EncodingChoice::automatic;
 };
 
 struct UsageError {

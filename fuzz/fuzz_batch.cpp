@@ -5,7 +5,8 @@
 // Input layout:
 //   byte 0     bit 0: CSV; bit 1: --header; bit 2: the motor rating; bit 3: --columns;
 //              bit 4: decimal separator "," (else "."); bits 5-6: the field separator,
-//              the usual one for the format or one of three others
+//              the usual one for the format or one of three others; bit 7: the schedule
+//              is GB18030 (the reference converting it with the system's iconv)
 //   byte 1     --columns: two bits per column (flow, head, efficiency), 1 to 3 the column
 //              number, 0 the header names "Q", "H" and "eta" (column 4 without a header)
 //   byte 2     the several threads' run: 2 to 5 threads (bits 0-1), chunks of 1 to 64
@@ -18,6 +19,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,7 @@
 #include "platform/system_services.h"
 #include "tests/cli/batch_differential.h"
 #include "tests/cli/reference_batch.h"
+#include "tests/cli/system_gb18030.h"
 
 namespace {
 
@@ -70,6 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   settings.separator = fieldSeparator(settings.csv, pumpcalc::DecimalSeparatorChar,
                                       static_cast<unsigned>(data[0] >> 5) & 3);
+  static const std::unique_ptr<SystemGb18030> gb18030 = SystemGb18030::open();
+  if ((data[0] & 0x80) != 0) {
+    if (!gb18030) return 0;
+    settings.gb18030 = gb18030.get();
+  }
   if ((data[0] & 0x08) != 0) {
     static const char* const names[] = {"Q", "H", "eta"};
     settings.columns.emplace();

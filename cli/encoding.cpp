@@ -1,0 +1,87 @@
+#include "cli/encoding.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/motor_rating.h"
+#include "core/utf8.h"
+
+namespace pumpcalc::cli {
+namespace {
+
+constexpr std::size_t readBlock = std::size_t{1} << 16;
+
+}  // namespace
+
+std::optional<EncodingChoice> parseEncodingName(std::string_view name) {
+  std::string lower(name);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; });
+  if (lower == "auto") return EncodingChoice::automatic;
+  if (lower == "utf-8" || lower == "utf8") return EncodingChoice::utf8;
+  if (lower == "gb18030" || lower == "gbk" || lower == "gb2312") return EncodingChoice::gb18030;
+  if (lower == "ansi") return EncodingChoice::system;
+  return std::nullopt;
+}
+
+bool looksLikeUtf8(std::string_view head, bool whole) {
+  if (head.starts_with(byteOrderMark)) return true;
+  if (!whole) head.remove_suffix(utf8CutTail(head));
+  return isUtf8(head);
+}
+
+LookAheadSource::LookAheadSource(ByteSource& source, std::size_t size) : source_(source) {
+  head_.resize(size);
+  std::size_t filled = 0;
+  while (filled < size) {
+    const std::size_t count = source_.read(head_.data() + filled, size - filled);
+    if (count == 0) {
+      whole_ = true;
+      break;
+    }
+    filled += count;
+  }
+  head_.resize(filled);
+}
+
+std::size_t LookAheadSource::read(char* buffer, std::size_t size) {
+  if (taken_ == head_.size()) return whole_ ? 0 : source_.read(buffer, size);
+  const std::size_t count = std::min(size, head_.size() - taken_);
+  std::memcpy(buffer, head_.data() + taken_, count);
+  taken_ += count;
+  return count;
+}
+
+std::size_t DecodingSource::read(char* buffer, std::size_t size) {
+  while (taken_ == text_.size() && !(ended_ && bytes_.empty())) {
+    text_.clear();
+    taken_ = 0;
+    if (!ended_) {
+      const std::size_t held = bytes_.size();
+      bytes_.resize(held + readBlock);
+      const std::size_t count = source_.read(bytes_.data() + held, readBlock);
+      bytes_.resize(held + count);
+      ended_ = count == 0;
+    }
+    bytes_.erase(0, codec_.decode(bytes_, ended_, text_));
+  }
+  const std::size_t count = std::min(size, text_.size() - taken_);
+  std::memcpy(buffer, text_.data() + taken_, count);
+  taken_ += count;
+  return count;
+}
+
+void EncodingSink::write(const char* data, std::size_t size) {
+  std::string_view text(data, size);
+  if (!cut_.empty()) {  // rare: a batch writes whole lines
+    cut_.append(text);
+    text = cut_;
+  }
+  const std::size_t whole = text.size() - utf8CutTail(text);
+  bytes_.clear();
+  codec_.encode(text.substr(0, whole), bytes_);
+  cut_ = std::string(text.substr(whole));
+  sink_.write(bytes_.data(), bytes_.size());
+}
+
+}  // namespace pumpcalc::cli
