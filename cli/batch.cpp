@@ -108,7 +108,8 @@ BatchSummary runBatchIntoFile(ByteSource& in, const std::string& path,
   const std::unique_ptr<platform::ReplacementFile> file =
       platform::ReplacementFile::create(path, error);
   if (!file) throw BatchFailure("cannot write " + name + ": " + error);
-  StreamSink sink(file->stream(), name);
+  platform::OutputStream stream(file->stream());
+  StreamSink sink(stream, name);
   const BatchSummary summary = runBatch(in, sink, settings);
   if (!file->commit(error)) throw BatchFailure("cannot write " + name + ": " + error);
   return summary;

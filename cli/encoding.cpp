@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cli/gb18030.h"
 #include "core/motor_rating.h"
 #include "core/utf8.h"
 
@@ -28,6 +29,26 @@ bool looksLikeUtf8(std::string_view head, bool whole) {
   if (head.starts_with(byteOrderMark)) return true;
   if (!whole) head.remove_suffix(utf8CutTail(head));
   return isUtf8(head);
+}
+
+std::variant<EncodingChoice, std::string> automaticEncoding(std::string_view head, bool whole,
+                                                            const std::string& inputName) {
+  if (looksLikeUtf8(head, whole)) return EncodingChoice::utf8;
+  if (platform::textFilesUseSystemEncoding()) return EncodingChoice::system;
+  return inputName +
+         " is not UTF-8: give its encoding with --encoding (gb18030 for CSV saved on a Chinese "
+         "Windows, ansi for the locale's)";
+}
+
+std::variant<std::unique_ptr<platform::TextCodec>, std::string> textCodec(EncodingChoice choice) {
+  std::unique_ptr<platform::TextCodec> codec;
+  if (choice == EncodingChoice::gb18030) codec = std::make_unique<Gb18030Codec>();
+  if (choice == EncodingChoice::system) {
+    std::string error;
+    codec = platform::systemTextCodec(error);
+    if (!error.empty()) return "--encoding ansi: " + error;
+  }
+  return codec;
 }
 
 LookAheadSource::LookAheadSource(ByteSource& source, std::size_t size) : source_(source) {

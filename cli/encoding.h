@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include "cli/records.h"
 #include "platform/text_codec.h"
@@ -31,6 +33,16 @@ inline constexpr std::size_t encodingLookAheadBytes = std::size_t{1} << 20;
 // byte-order mark, or it is valid UTF-8 (all of it when `whole`, else but for a sequence that
 // its end cuts short).
 bool looksLikeUtf8(std::string_view head, bool whole);
+
+// What "auto" reads a schedule that begins with `head` as: UTF-8 where it looks like it,
+// else the system's encoding where text files are in it (Windows); elsewhere none, and the
+// message that asks for --encoding (`inputName` says which input).
+std::variant<EncodingChoice, std::string> automaticEncoding(std::string_view head, bool whole,
+                                                            const std::string& inputName);
+
+// The codec of an encoding (not automatic): null for UTF-8, also where the system's encoding
+// is UTF-8; or the message why there is none.
+std::variant<std::unique_ptr<platform::TextCodec>, std::string> textCodec(EncodingChoice choice);
 
 // A source whose first bytes are read and looked at before they are handed out.
 class LookAheadSource final : public ByteSource {

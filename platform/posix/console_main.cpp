@@ -6,5 +6,7 @@
 int main(int argc, char** argv) {
   // The user's LC_NUMERIC decides the decimal separator.
   std::setlocale(LC_NUMERIC, "");
-  return pumpcalc::platform::consoleMain(std::vector<std::string_view>(argv + 1, argv + argc));
+  pumpcalc::platform::StandardStreams streams;
+  return pumpcalc::platform::consoleMain(std::vector<std::string_view>(argv + 1, argv + argc),
+                                         streams);
 }

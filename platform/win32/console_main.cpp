@@ -18,5 +18,7 @@ int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stderr), _O_BINARY);
   std::vector<std::string> utf8;
   for (int i = 1; i < argc; ++i) utf8.push_back(pumpcalc::platform::toUtf8(argv[i]));
-  return pumpcalc::platform::consoleMain(std::vector<std::string_view>(utf8.begin(), utf8.end()));
+  pumpcalc::platform::StandardStreams streams;
+  return pumpcalc::platform::consoleMain(std::vector<std::string_view>(utf8.begin(), utf8.end()),
+                                         streams);
 }
