@@ -44,7 +44,7 @@ const char* const helpText =
     "                       processor, at most 16).\n"
     "--encoding NAME        the schedule's encoding, in which the output is written too:\n"
     "                       utf-8; gb18030 (or gbk, gb2312), as a spreadsheet on a\n"
-    "                       Chinese Windows saves \"CSV\"; ansi, the system's code page\n"
+    "                       Chinese Windows saves \"CSV\"; ansi, Windows' ANSI code page\n"
     "                       (elsewhere the locale's character set); auto (the default):\n"
     "                       UTF-8 if the text is UTF-8, else ansi on Windows and an\n"
     "                       error elsewhere. A console shows the characters either way.\n"
