@@ -74,9 +74,7 @@ std::size_t LookAheadSource::read(char* buffer, std::size_t size) {
 }
 
 std::size_t DecodingSource::read(char* buffer, std::size_t size) {
-  while (taken_ == text_.size() && !(ended_ && bytes_.empty())) {
-    text_.clear();
-    taken_ = 0;
+  while (taken_ == decoded_ && !(ended_ && bytes_.empty())) {
     if (!ended_) {
       const std::size_t held = bytes_.size();
       bytes_.resize(held + readBlock);
@@ -84,9 +82,12 @@ std::size_t DecodingSource::read(char* buffer, std::size_t size) {
       bytes_.resize(held + count);
       ended_ = count == 0;
     }
-    bytes_.erase(0, codec_.decode(bytes_, ended_, text_));
+    const platform::TextCodec::Converted done = codec_.decode(bytes_, ended_, text_);
+    bytes_.erase(0, done.taken);
+    taken_ = 0;
+    decoded_ = done.written;
   }
-  const std::size_t count = std::min(size, text_.size() - taken_);
+  const std::size_t count = std::min(size, decoded_ - taken_);
   std::memcpy(buffer, text_.data() + taken_, count);
   taken_ += count;
   return count;
@@ -99,10 +100,9 @@ void EncodingSink::write(const char* data, std::size_t size) {
     text = cut_;
   }
   const std::size_t whole = text.size() - utf8CutTail(text);
-  bytes_.clear();
-  codec_.encode(text.substr(0, whole), bytes_);
+  const std::size_t written = codec_.encode(text.substr(0, whole), bytes_);
   cut_ = std::string(text.substr(whole));
-  sink_.write(bytes_.data(), bytes_.size());
+  sink_.write(bytes_.data(), written);
 }
 
 }  // namespace pumpcalc::cli

@@ -73,8 +73,8 @@ class DecodingSource final : public ByteSource {
   ByteSource& source_;
   platform::TextCodec& codec_;
   std::string bytes_;  // read, not yet decoded
-  std::string text_;   // decoded, not yet handed out
-  std::size_t taken_ = 0;
+  std::string text_;   // decoded: [taken_, decoded_) not yet handed out
+  std::size_t taken_ = 0, decoded_ = 0;
   bool ended_ = false;
 };
 

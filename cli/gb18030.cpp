@@ -1,6 +1,7 @@
 #include "cli/gb18030.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "core/utf8.h"
@@ -23,17 +24,27 @@ std::uint64_t load8(const unsigned char* bytes) noexcept {
   std::memcpy(&word, bytes, 8);
   return word;
 }
-constexpr std::uint64_t highBits = 0x8080'8080'8080'8080u;
+// How many of the eight bytes of `word` (the first in its low byte) come before the first
+// byte beyond ASCII.
+std::size_t asciiBytes(std::uint64_t word) noexcept {
+  const std::uint64_t high = word & 0x8080'8080'8080'8080u;
+  return high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+}
 
-void appendFourByte(std::uint32_t number, std::string& bytes) {
-  char code[4];
-  code[3] = static_cast<char>(0x30 + number % 10);
+char* writeFourByte(std::uint32_t number, char* out) {
+  out[3] = static_cast<char>(0x30 + number % 10);
   number /= 10;
-  code[2] = static_cast<char>(0x81 + number % 126);
+  out[2] = static_cast<char>(0x81 + number % 126);
   number /= 126;
-  code[1] = static_cast<char>(0x30 + number % 10);
-  code[0] = static_cast<char>(0x81 + number / 10);
-  bytes.append(code, 4);
+  out[1] = static_cast<char>(0x30 + number % 10);
+  out[0] = static_cast<char>(0x81 + number / 10);
+  return out + 4;
+}
+
+char* writeTwoByte(std::uint16_t code, char* out) {
+  out[0] = static_cast<char>(code >> 8);
+  out[1] = static_cast<char>(code & 0xFF);
+  return out + 2;
 }
 
 }  // namespace
@@ -84,20 +95,22 @@ char32_t Gb18030Codec::fourByteCodePoint(std::uint32_t number) const noexcept {
   return 0;
 }
 
-std::size_t Gb18030Codec::decode(std::string_view bytes, bool atEnd, std::string& utf8) {
+platform::TextCodec::Converted Gb18030Codec::decode(std::string_view bytes, bool atEnd,
+                                                    std::string& utf8) {
   const auto* const in = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
   // No code gives more than twice its length in UTF-8 (two bytes give at most four).
-  const std::size_t start = utf8.size();
-  utf8.resize(start + 2 * size);
-  char* out = utf8.data() + start;
+  if (utf8.size() < 2 * size) utf8.resize(2 * size);
+  char* const start = utf8.data();
+  char* out = start;
   std::size_t i = 0;
   while (i < size) {
-    if (size - i >= 8 && (load8(in + i) & highBits) == 0) {  // ASCII, eight bytes at a time
-      std::memcpy(out, in + i, 8);
-      out += 8;
-      i += 8;
-      continue;
+    if (size - i >= 8) {  // ASCII, eight bytes at a time, up to the first byte beyond it
+      const std::size_t ascii = asciiBytes(load8(in + i));
+      std::memcpy(out, in + i, 8);  // out has room: it is at most 2 i bytes from its start
+      out += ascii;
+      i += ascii;
+      if (ascii == 8) continue;
     }
     const unsigned char lead = in[i];
     if (lead < 0x80) {
@@ -136,16 +149,13 @@ std::size_t Gb18030Codec::decode(std::string_view bytes, bool atEnd, std::string
     out = writeUtf8(code, out);
     i += length;
   }
-  utf8.resize(static_cast<std::size_t>(out - utf8.data()));
-  return i;
+  return {i, static_cast<std::size_t>(out - start)};
 }
 
-void Gb18030Codec::encodeCharacter(char32_t code, std::string& bytes) const {
+char* Gb18030Codec::writeCharacter(char32_t code, char* out) const {
   if (code < 0x10000) {
     if (const std::uint16_t twoByteCode = bmpTwoByte_[code]; twoByteCode != 0) {
-      bytes.push_back(static_cast<char>(twoByteCode >> 8));
-      bytes.push_back(static_cast<char>(twoByteCode & 0xFF));
-      return;
+      return writeTwoByte(twoByteCode, out);
     }
     const auto after =
         std::upper_bound(runsByCodePoint_.begin(), runsByCodePoint_.end(), code,
@@ -153,44 +163,59 @@ void Gb18030Codec::encodeCharacter(char32_t code, std::string& bytes) const {
     if (after != runsByCodePoint_.begin()) {
       const Run& run = *(after - 1);
       if (code - run.codePoint < run.length) {
-        appendFourByte(run.number + (code - run.codePoint), bytes);
-        return;
+        return writeFourByte(run.number + (code - run.codePoint), out);
       }
     }
-    bytes.push_back('?');
-    return;
+    *out = '?';
+    return out + 1;
   }
   for (const auto& [other, twoByteCode] : otherTwoByte_) {
-    if (other == code) {
-      bytes.push_back(static_cast<char>(twoByteCode >> 8));
-      bytes.push_back(static_cast<char>(twoByteCode & 0xFF));
-      return;
-    }
+    if (other == code) return writeTwoByte(twoByteCode, out);
   }
-  appendFourByte(firstSupplementaryNumber + (code - 0x10000), bytes);
+  return writeFourByte(firstSupplementaryNumber + (code - 0x10000), out);
 }
 
-void Gb18030Codec::encode(std::string_view utf8, std::string& bytes) {
+std::size_t Gb18030Codec::encode(std::string_view utf8, std::string& bytes) {
   const auto* const in = reinterpret_cast<const unsigned char*>(utf8.data());
   const std::size_t size = utf8.size();
+  // No character takes more than twice its UTF-8 length (U+0080 takes four bytes).
+  if (bytes.size() < 2 * size) bytes.resize(2 * size);
+  char* const start = bytes.data();
+  char* out = start;
   std::size_t i = 0;
   while (i < size) {
-    // A run of ASCII, copied at once.
-    std::size_t ascii = i;
-    while (size - ascii >= 8 && (load8(in + ascii) & highBits) == 0) ascii += 8;
-    while (ascii < size && in[ascii] < 0x80) ++ascii;
-    bytes.append(utf8.data() + i, ascii - i);
-    i = ascii;
-    if (i == size) break;
+    if (size - i >= 8) {  // ASCII, eight bytes at a time, up to the first byte beyond it
+      const std::size_t ascii = asciiBytes(load8(in + i));
+      std::memcpy(out, in + i, 8);  // out has room: it is at most 2 i bytes from its start
+      out += ascii;
+      i += ascii;
+      if (ascii == 8) continue;
+    }
+    if (in[i] < 0x80) {
+      *out++ = static_cast<char>(in[i++]);
+      continue;
+    }
+    // Most characters of a schedule beyond ASCII are CJK: three bytes of UTF-8 (leads 0xE1 to
+    // 0xEC need no check of the second byte's range), two of GB18030.
+    if (size - i >= 3 && in[i] >= 0xE1 && in[i] <= 0xEC && (in[i + 1] & 0xC0) == 0x80 &&
+        (in[i + 2] & 0xC0) == 0x80) {
+      const char32_t code = (in[i] & 0x0Fu) << 12 | (in[i + 1] & 0x3Fu) << 6 | (in[i + 2] & 0x3Fu);
+      if (const std::uint16_t twoByteCode = bmpTwoByte_[code]; twoByteCode != 0) {
+        out = writeTwoByte(twoByteCode, out);
+        i += 3;
+        continue;
+      }
+    }
     const std::size_t length = utf8SequenceLength(in + i, size - i);
     if (length == 0) {
-      bytes.push_back('?');
+      *out++ = '?';
       ++i;
       continue;
     }
-    encodeCharacter(utf8CodePoint(in + i, length), bytes);
+    out = writeCharacter(utf8CodePoint(in + i, length), out);
     i += length;
   }
+  return static_cast<std::size_t>(out - start);
 }
 
 }  // namespace pumpcalc::cli

@@ -36,14 +36,14 @@ class Gb18030Codec final : public platform::TextCodec {
   Gb18030Codec();
 
   std::string_view name() const noexcept override { return "GB18030"; }
-  std::size_t decode(std::string_view bytes, bool atEnd, std::string& utf8) override;
-  void encode(std::string_view utf8, std::string& bytes) override;
+  Converted decode(std::string_view bytes, bool atEnd, std::string& utf8) override;
+  std::size_t encode(std::string_view utf8, std::string& bytes) override;
 
  private:
   // The code point of a four-byte code by its number, 0 for an invalid one.
   char32_t fourByteCodePoint(std::uint32_t number) const noexcept;
-  // Appends the code of `code`, or '?' when it has none.
-  void encodeCharacter(char32_t code, std::string& bytes) const;
+  // Writes the code of `code` at `out`, or '?' when it has none; returns its end.
+  char* writeCharacter(char32_t code, char* out) const;
 
   std::vector<char32_t> twoByte_;          // by (lead - 0x81) * 190 + the trail's place
   std::vector<std::uint16_t> bmpTwoByte_;  // a BMP code point's two-byte code, or 0

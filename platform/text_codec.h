@@ -22,15 +22,22 @@ class TextCodec {
   // The encoding's name in messages: "GB18030", "code page 936".
   virtual std::string_view name() const noexcept = 0;
 
-  // Appends the UTF-8 of the sequences at the start of `bytes` to `utf8` and returns how many
-  // bytes they take: all of them, or all but a sequence at the end that more bytes could
-  // complete (none when `atEnd`). A byte that begins no valid sequence becomes
-  // invalidSequenceMark, and decoding goes on at the byte after it.
-  virtual std::size_t decode(std::string_view bytes, bool atEnd, std::string& utf8) = 0;
+  // How much of a conversion was taken and written.
+  struct Converted {
+    std::size_t taken, written;
+  };
 
-  // Appends `utf8` in this encoding to `bytes`. `utf8` holds whole sequences; a character
-  // that the encoding lacks, or a byte of invalid UTF-8, becomes '?'.
-  virtual void encode(std::string_view utf8, std::string& bytes) = 0;
+  // Writes the UTF-8 of the sequences at the start of `bytes` to the start of `utf8` and
+  // says how many bytes they take: all of them, or all but a sequence at the end that more
+  // bytes could complete (none when `atEnd`). A byte that begins no valid sequence becomes
+  // invalidSequenceMark, and decoding goes on at the byte after it. `utf8` is made large
+  // enough, never smaller: a buffer used again is not filled again.
+  virtual Converted decode(std::string_view bytes, bool atEnd, std::string& utf8) = 0;
+
+  // Writes `utf8` in this encoding to the start of `bytes` (made large enough, never
+  // smaller) and returns the count of bytes written. `utf8` holds whole sequences; a
+  // character that the encoding lacks, or a byte of invalid UTF-8, becomes '?'.
+  virtual std::size_t encode(std::string_view utf8, std::string& bytes) = 0;
 };
 
 // The system's own encoding of text: Windows' ANSI code page; elsewhere the character set of

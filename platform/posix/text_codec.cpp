@@ -26,45 +26,51 @@ class IconvCodec final : public TextCodec {
 
   std::string_view name() const noexcept override { return name_; }
 
-  std::size_t decode(std::string_view bytes, bool atEnd, std::string& utf8) override {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-      if (convert(toUtf8_, bytes, i, utf8)) continue;
+  Converted decode(std::string_view bytes, bool atEnd, std::string& utf8) override {
+    Converted done{0, 0};
+    while (done.taken < bytes.size()) {
+      if (convert(toUtf8_, bytes, done, utf8)) continue;
       if (errno == EINVAL && !atEnd) break;  // a sequence cut short: wait for the rest
-      utf8.push_back(invalidSequenceMark);
-      ++i;
+      put(invalidSequenceMark, done, utf8);
+      ++done.taken;
     }
-    return i;
+    return done;
   }
 
-  void encode(std::string_view utf8, std::string& bytes) override {
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-      if (convert(fromUtf8_, utf8, i, bytes)) continue;
+  std::size_t encode(std::string_view utf8, std::string& bytes) override {
+    Converted done{0, 0};
+    while (done.taken < utf8.size()) {
+      if (convert(fromUtf8_, utf8, done, bytes)) continue;
       // A character the character set lacks, or invalid UTF-8.
-      bytes.push_back('?');
-      const std::size_t length = utf8SequenceLength(
-          reinterpret_cast<const unsigned char*>(utf8.data()) + i, utf8.size() - i);
-      i += length != 0 ? length : 1;
+      put('?', done, bytes);
+      const std::size_t length =
+          utf8SequenceLength(reinterpret_cast<const unsigned char*>(utf8.data()) + done.taken,
+                             utf8.size() - done.taken);
+      done.taken += length != 0 ? length : 1;
     }
+    return done.written;
   }
 
  private:
-  // Converts from text[at] on, appending to `out` and moving `at`; false, with errno, where it
-  // stops before the end.
-  static bool convert(iconv_t converter, std::string_view text, std::size_t& at, std::string& out) {
-    char* in = const_cast<char*>(text.data() + at);
-    std::size_t inLeft = text.size() - at;
-    char buffer[16384];
-    char* produced = buffer;
-    std::size_t room = sizeof buffer;
+  static void put(char c, Converted& done, std::string& out) {
+    if (out.size() <= done.written) out.resize(2 * done.written + 16);
+    out[done.written++] = c;
+  }
+
+  // Converts `text` from done.taken on into `out` from done.written on, moving both; false,
+  // with errno, where it stops before the end of `text`.
+  static bool convert(iconv_t converter, std::string_view text, Converted& done, std::string& out) {
+    if (out.size() - done.written < 4 * (text.size() - done.taken) + 16) {
+      out.resize(done.written + 4 * (text.size() - done.taken) + 16);
+    }
+    char* in = const_cast<char*>(text.data() + done.taken);
+    std::size_t inLeft = text.size() - done.taken;
+    char* produced = out.data() + done.written;
+    std::size_t room = out.size() - done.written;
     const std::size_t result = iconv(converter, &in, &inLeft, &produced, &room);
-    const int error = errno;
-    out.append(buffer, static_cast<std::size_t>(produced - buffer));
-    at = text.size() - inLeft;
-    if (result != static_cast<std::size_t>(-1)) return true;
-    errno = error;
-    return error == E2BIG;  // the buffer is full: go on
+    done.taken = text.size() - inLeft;
+    done.written = static_cast<std::size_t>(produced - out.data());
+    return result != static_cast<std::size_t>(-1) || errno == E2BIG;
   }
 
   std::string name_;

@@ -2,6 +2,7 @@
 #include "platform/text_codec.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -11,6 +12,12 @@
 
 namespace pumpcalc::platform {
 namespace {
+
+std::uint64_t load8(const unsigned char* bytes) noexcept {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, 8);
+  return word;
+}
 
 // A code page of one or two bytes a character whose bytes below 0x80 are ASCII, as every
 // ANSI code page is. What the system makes of each byte and each pair of bytes is asked
@@ -30,14 +37,22 @@ class CodePageCodec final : public TextCodec {
 
   std::string_view name() const noexcept override { return name_; }
 
-  std::size_t decode(std::string_view bytes, bool atEnd, std::string& utf8) override {
+  Converted decode(std::string_view bytes, bool atEnd, std::string& utf8) override {
     const auto* const in = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t size = bytes.size();
-    const std::size_t start = utf8.size();
-    utf8.resize(start + 2 * size);  // no character of two bytes takes more than four
-    char* out = utf8.data() + start;
+    // A byte may stand for a character of three bytes in UTF-8 (0x80, the euro sign), a pair
+    // for one of at most four.
+    if (utf8.size() < 3 * size) utf8.resize(3 * size);
+    char* const start = utf8.data();
+    char* out = start;
     std::size_t i = 0;
     while (i < size) {
+      if (size - i >= 8 && (load8(in + i) & 0x8080'8080'8080'8080u) == 0) {  // ASCII
+        std::memcpy(out, in + i, 8);
+        out += 8;
+        i += 8;
+        continue;
+      }
       const unsigned char byte = in[i];
       if (byte < 0x80) {
         *out++ = static_cast<char>(byte);
@@ -62,30 +77,31 @@ class CodePageCodec final : public TextCodec {
       out = writeUtf8(code, out);
       i += length;
     }
-    utf8.resize(static_cast<std::size_t>(out - utf8.data()));
-    return i;
+    return {i, static_cast<std::size_t>(out - start)};
   }
 
-  void encode(std::string_view utf8, std::string& bytes) override {
+  std::size_t encode(std::string_view utf8, std::string& bytes) override {
+    // No character takes more bytes here than in UTF-8, '?' for one of them neither.
+    if (bytes.size() < utf8.size()) bytes.resize(utf8.size());
+    std::size_t written = 0;
     for (std::size_t i = 0; i < utf8.size();) {
       std::size_t end = i;
       const bool ascii = static_cast<unsigned char>(utf8[i]) < 0x80;
       while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) < 0x80) == ascii) ++end;
       if (ascii) {
-        bytes.append(utf8.substr(i, end - i));
+        std::memcpy(bytes.data() + written, utf8.data() + i, end - i);
+        written += end - i;
       } else {
         // The system writes '?' for what the code page lacks, and for invalid UTF-8 (U+FFFD).
         const std::wstring wide = toUtf16(utf8.substr(i, end - i));
-        const int length = static_cast<int>(wide.size());
-        const int needed = WideCharToMultiByte(codePage_, WC_NO_BEST_FIT_CHARS, wide.data(), length,
-                                               nullptr, 0, "?", nullptr);
-        const std::size_t at = bytes.size();
-        bytes.resize(at + static_cast<std::size_t>(needed));
-        WideCharToMultiByte(codePage_, WC_NO_BEST_FIT_CHARS, wide.data(), length, bytes.data() + at,
-                            needed, "?", nullptr);
+        const int room = static_cast<int>(bytes.size() - written);
+        written += static_cast<std::size_t>(WideCharToMultiByte(
+            codePage_, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+            bytes.data() + written, room, "?", nullptr));
       }
       i = end;
     }
+    return written;
   }
 
  private:

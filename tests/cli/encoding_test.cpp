@@ -75,8 +75,12 @@ std::string inCodePage(UINT codePage, std::string_view utf8) {
 // A spreadsheet saved as plain CSV on this Windows gives the UTF-8 run's output in its code
 // page, as the system converts it (code page 936 under the tests' Wine).
 TEST(Encoding, TheAnsiCodePageReadsAsTheSystemConvertsIt) {
+  // A long run of the euro sign, one byte in code page 936 and three in UTF-8.
+  std::string euros;
+  for (int i = 0; i < 1000; ++i) euros += "€";
   const std::string utf8 =
-      "泵号,流量,扬程,效率\r\n一号泵,100,50,80\r\n\"备用, “二号”\",12,5,x\r\n三号泵,1,2,\r\n";
+      "泵号,流量,扬程,效率\r\n一号泵,100,50,80\r\n\"备用, “二号”\",12,5,x\r\n" + euros +
+      ",1,2,\r\n";
   std::string error;
   std::unique_ptr<platform::TextCodec> codec = platform::systemTextCodec(error);
   ASSERT_TRUE(codec) << "the ANSI code page is UTF-8 here" << error;
