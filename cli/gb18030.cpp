@@ -1,7 +1,6 @@
 #include "cli/gb18030.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "core/utf8.h"
@@ -17,18 +16,6 @@ constexpr bool isLead(unsigned char byte) noexcept { return byte >= 0x81 && byte
 constexpr bool isDigit(unsigned char byte) noexcept { return byte >= 0x30 && byte <= 0x39; }
 constexpr bool isTwoByteTrail(unsigned char byte) noexcept {
   return byte >= 0x40 && byte != 0x7F && byte != 0xFF;
-}
-
-std::uint64_t load8(const unsigned char* bytes) noexcept {
-  std::uint64_t word;
-  std::memcpy(&word, bytes, 8);
-  return word;
-}
-// How many of the eight bytes of `word` (the first in its low byte) come before the first
-// byte beyond ASCII.
-std::size_t asciiBytes(std::uint64_t word) noexcept {
-  const std::uint64_t high = word & 0x8080'8080'8080'8080u;
-  return high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
 }
 
 char* writeFourByte(std::uint32_t number, char* out) {
@@ -105,13 +92,8 @@ platform::TextCodec::Converted Gb18030Codec::decode(std::string_view bytes, bool
   char* out = start;
   std::size_t i = 0;
   while (i < size) {
-    if (size - i >= 8) {  // ASCII, eight bytes at a time, up to the first byte beyond it
-      const std::size_t ascii = asciiBytes(load8(in + i));
-      std::memcpy(out, in + i, 8);  // out has room: it is at most 2 i bytes from its start
-      out += ascii;
-      i += ascii;
-      if (ascii == 8) continue;
-    }
+    copyAsciiWords(in, size, i, out);  // out has room: it is at most 2 i bytes from its start
+    if (i == size) break;
     const unsigned char lead = in[i];
     if (lead < 0x80) {
       *out++ = static_cast<char>(lead);
@@ -184,13 +166,8 @@ std::size_t Gb18030Codec::encode(std::string_view utf8, std::string& bytes) {
   char* out = start;
   std::size_t i = 0;
   while (i < size) {
-    if (size - i >= 8) {  // ASCII, eight bytes at a time, up to the first byte beyond it
-      const std::size_t ascii = asciiBytes(load8(in + i));
-      std::memcpy(out, in + i, 8);  // out has room: it is at most 2 i bytes from its start
-      out += ascii;
-      i += ascii;
-      if (ascii == 8) continue;
-    }
+    copyAsciiWords(in, size, i, out);  // out has room: it is at most 2 i bytes from its start
+    if (i == size) break;
     if (in[i] < 0x80) {
       *out++ = static_cast<char>(in[i++]);
       continue;

@@ -2,7 +2,10 @@
 // valid sequences from invalid ones and from ones cut short.
 #pragma once
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace pumpcalc {
@@ -92,6 +95,23 @@ constexpr char* writeUtf8(char32_t code, char* out) noexcept {
     *out++ = static_cast<char>(0x80 | (code & 0x3F));
   }
   return out;
+}
+
+// Copies the ASCII at text[i] on to `out` while eight bytes remain, eight at a time, up to
+// the first byte beyond ASCII; moves `i` and `out` past what it took. `out` needs room for
+// eight bytes more than it takes. (Little-endian: the first byte in a word's low bits.)
+inline void copyAsciiWords(const unsigned char* text, std::size_t size, std::size_t& i,
+                           char*& out) noexcept {
+  while (size - i >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text + i, 8);
+    std::memcpy(out, text + i, 8);
+    const std::uint64_t high = word & 0x8080'8080'8080'8080u;
+    const std::size_t ascii = high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+    out += ascii;
+    i += ascii;
+    if (ascii < 8) return;
+  }
 }
 
 // Whether all of `text` is valid UTF-8.

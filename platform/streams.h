@@ -30,6 +30,9 @@ class InputStream {
   bool read(char* buffer, std::size_t size, std::size_t& count, std::string& error);
 
  private:
+  // read() of the C stream, where it is no console.
+  bool readBytes(char* buffer, std::size_t size, std::size_t& count, std::string& error);
+
   struct Console;
   std::FILE* stream_;
   std::unique_ptr<Console> console_;
@@ -56,6 +59,10 @@ class OutputStream {
   bool flush(std::string& error);
 
  private:
+  // write() and flush() of the C stream, where it is no console.
+  bool writeBytes(std::string_view bytes, std::string& error);
+  bool flushBytes(std::string& error);
+
   struct Console;
   std::FILE* stream_;
   std::unique_ptr<Console> console_;

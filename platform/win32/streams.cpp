@@ -5,7 +5,6 @@
 #include <io.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -16,8 +15,6 @@
 
 namespace pumpcalc::platform {
 namespace {
-
-std::string errnoText() { return errno != 0 ? std::strerror(errno) : "input/output error"; }
 
 // The console behind a C stream, or null.
 HANDLE consoleOf(std::FILE* stream) {
@@ -53,15 +50,7 @@ InputStream::InputStream(std::FILE* stream) : stream_(stream) {
 InputStream::~InputStream() = default;
 
 bool InputStream::read(char* buffer, std::size_t size, std::size_t& count, std::string& error) {
-  if (!console_) {
-    errno = 0;
-    count = std::fread(buffer, 1, size, stream_);
-    if (count == 0 && std::ferror(stream_)) {
-      error = errnoText();
-      return false;
-    }
-    return true;
-  }
+  if (!console_) return readBytes(buffer, size, count, error);
   Console& console = *console_;
   while (console.taken == console.text.size() && !console.ended) {
     wchar_t wide[consoleChunk + 1];
@@ -99,14 +88,7 @@ OutputStream::OutputStream(std::FILE* stream) : stream_(stream) {
 OutputStream::~OutputStream() = default;
 
 bool OutputStream::write(std::string_view bytes, std::string& error) {
-  if (!console_) {
-    errno = 0;
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size()) {
-      error = errnoText();
-      return false;
-    }
-    return true;
-  }
+  if (!console_) return writeBytes(bytes, error);
   Console& console = *console_;
   console.cut.append(bytes);
   const std::size_t whole = console.cut.size() - utf8CutTail(console.cut);
@@ -129,13 +111,7 @@ bool OutputStream::write(std::string_view bytes, std::string& error) {
 }
 
 bool OutputStream::flush(std::string& error) {
-  if (console_) return true;  // a console keeps nothing back
-  errno = 0;
-  if (std::fflush(stream_) != 0) {
-    error = errnoText();
-    return false;
-  }
-  return true;
+  return console_ ? true : flushBytes(error);  // a console keeps nothing back
 }
 
 }  // namespace pumpcalc::platform

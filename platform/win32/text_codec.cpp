@@ -2,7 +2,6 @@
 #include "platform/text_codec.h"
 
 #include <array>
-#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -12,12 +11,6 @@
 
 namespace pumpcalc::platform {
 namespace {
-
-std::uint64_t load8(const unsigned char* bytes) noexcept {
-  std::uint64_t word;
-  std::memcpy(&word, bytes, 8);
-  return word;
-}
 
 // A code page of one or two bytes a character whose bytes below 0x80 are ASCII, as every
 // ANSI code page is. What the system makes of each byte and each pair of bytes is asked
@@ -47,12 +40,8 @@ class CodePageCodec final : public TextCodec {
     char* out = start;
     std::size_t i = 0;
     while (i < size) {
-      if (size - i >= 8 && (load8(in + i) & 0x8080'8080'8080'8080u) == 0) {  // ASCII
-        std::memcpy(out, in + i, 8);
-        out += 8;
-        i += 8;
-        continue;
-      }
+      copyAsciiWords(in, size, i, out);  // out has room: it is at most 3 i bytes from its start
+      if (i == size) break;
       const unsigned char byte = in[i];
       if (byte < 0x80) {
         *out++ = static_cast<char>(byte);
