@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,9 +94,9 @@ inline std::string differenceFromReference(std::string_view input,
   ShortReadSource source(input, shape.readSizes);
   TextSink sink;
   cli::BatchSummary summary;
-  cli::Gb18030Codec gb18030;
+  std::optional<cli::Gb18030Codec> gb18030;
   cli::BatchSettings settings = batchSettings(reference, shape);
-  if (reference.gb18030 != nullptr) settings.encoding = &gb18030;
+  if (reference.gb18030 != nullptr) settings.encoding = &gb18030.emplace();
   const std::string how = "(threads " + std::to_string(shape.threads) + ", chunks of " +
                           std::to_string(shape.chunkBytes) + " bytes): ";
   try {
