@@ -118,6 +118,14 @@ inline void copyAsciiWords(const unsigned char* text, std::size_t size, std::siz
 inline bool isUtf8(std::string_view text) noexcept {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   for (std::size_t i = 0; i < text.size();) {
+    if (text.size() - i >= 8) {  // ASCII, eight bytes at a time
+      std::uint64_t word;
+      std::memcpy(&word, bytes + i, 8);
+      if ((word & 0x8080'8080'8080'8080u) == 0) {
+        i += 8;
+        continue;
+      }
+    }
     const std::size_t length = utf8SequenceLength(bytes + i, text.size() - i);
     if (length == 0) return false;
     i += length;
