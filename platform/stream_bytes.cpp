@@ -1,8 +1,8 @@
 // The streams' bytes through the C library, where a stream is no console.
-#include "platform/streams.h"
-
 #include <cerrno>
 #include <cstring>
+
+#include "platform/streams.h"
 
 namespace pumpcalc::platform {
 namespace {
