@@ -86,52 +86,29 @@ platform::TextCodec::Converted Gb18030Codec::decode(std::string_view bytes, bool
                                                     std::string& utf8) {
   const auto* const in = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
+  // A code that the end cuts short waits for more bytes, or at the very end is invalid.
+  const std::size_t cutShort = atEnd ? 1 : 0;
   // No code gives more than twice its length in UTF-8 (two bytes give at most four).
-  if (utf8.size() < 2 * size) utf8.resize(2 * size);
-  char* const start = utf8.data();
-  char* out = start;
-  std::size_t i = 0;
-  while (i < size) {
-    copyAsciiWords(in, size, i, out);  // out has room: it is at most 2 i bytes from its start
-    if (i == size) break;
-    const unsigned char lead = in[i];
-    if (lead < 0x80) {
-      *out++ = static_cast<char>(lead);
-      ++i;
-      continue;
-    }
-    // The code at i: its length and code point (0: invalid), or a wait for more bytes.
-    const std::size_t available = size - i;
-    std::size_t length = 1;
-    char32_t code = 0;
-    if (isLead(lead) && available >= 2) {
-      const unsigned char second = in[i + 1];
-      if (isTwoByteTrail(second)) {
-        length = 2;
-        code = twoByte_[(lead - 0x81) * trailsPerLead + second - 0x40 - (second > 0x7F ? 1 : 0)];
-      } else if (isDigit(second) && (available < 3 || isLead(in[i + 2])) &&
-                 (available < 4 || isDigit(in[i + 3]))) {
-        if (available < 4) {
-          if (!atEnd) break;
-        } else {
-          length = 4;
-          code = fourByteCodePoint(
-              static_cast<std::uint32_t>(((lead - 0x81) * 10 + (second - 0x30)) * 1260 +
-                                         (in[i + 2] - 0x81) * 10 + (in[i + 3] - 0x30)));
+  return decodeToUtf8(
+      bytes, 2, utf8, platform::invalidSequenceMark, [&](std::size_t i) -> FoundCode {
+        const unsigned char lead = in[i];
+        const std::size_t available = size - i;
+        if (!isLead(lead)) return {1, 0};
+        if (available < 2) return {cutShort, 0};
+        const unsigned char second = in[i + 1];
+        if (isTwoByteTrail(second)) {
+          return {
+              2, twoByte_[(lead - 0x81) * trailsPerLead + second - 0x40 - (second > 0x7F ? 1 : 0)]};
         }
-      }
-    } else if (isLead(lead) && !atEnd) {
-      break;
-    }
-    if (code == 0) {
-      *out++ = platform::invalidSequenceMark;
-      ++i;
-      continue;
-    }
-    out = writeUtf8(code, out);
-    i += length;
-  }
-  return {i, static_cast<std::size_t>(out - start)};
+        if (!isDigit(second) || (available >= 3 && !isLead(in[i + 2])) ||
+            (available >= 4 && !isDigit(in[i + 3]))) {
+          return {1, 0};
+        }
+        if (available < 4) return {cutShort, 0};
+        return {4, fourByteCodePoint(
+                       static_cast<std::uint32_t>(((lead - 0x81) * 10 + (second - 0x30)) * 1260 +
+                                                  (in[i + 2] - 0x81) * 10 + (in[i + 3] - 0x30)))};
+      });
 }
 
 char* Gb18030Codec::writeCharacter(char32_t code, char* out) const {

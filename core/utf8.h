@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace pumpcalc {
@@ -112,6 +113,54 @@ inline void copyAsciiWords(const unsigned char* text, std::size_t size, std::siz
     i += ascii;
     if (ascii < 8) return;
   }
+}
+
+// What a decoder finds at a byte beyond ASCII: a character of `length` bytes, `code` 0 when
+// the byte begins no valid sequence, or length 0 when the end of the input cuts short a
+// sequence that more bytes could complete.
+struct FoundCode {
+  std::size_t length;
+  char32_t code;
+};
+
+// How much of a conversion was taken and written.
+struct ConvertedBytes {
+  std::size_t taken, written;
+};
+
+// The loop of a decoder into UTF-8: ASCII is copied in words, and at each other byte
+// `codeAt(i)` says what stands there. A byte that begins no valid sequence becomes `mark`
+// and decoding goes on at the byte after it; a sequence cut short ends the loop. The UTF-8
+// goes to the start of `utf8`, made large enough (never smaller) for `perByte` (at least 2)
+// bytes a byte read: no code may give more. (ASCII words are copied eight bytes at a time
+// while eight are left to read, so that this is room for them too.)
+template <class CodeAt>
+ConvertedBytes decodeToUtf8(std::string_view bytes, std::size_t perByte, std::string& utf8,
+                            char mark, CodeAt&& codeAt) {
+  const auto* const in = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t size = bytes.size();
+  if (utf8.size() < perByte * size) utf8.resize(perByte * size);
+  char* const start = utf8.data();
+  char* out = start;
+  std::size_t i = 0;
+  while (i < size) {
+    copyAsciiWords(in, size, i, out);
+    if (i == size) break;
+    if (in[i] < 0x80) {
+      *out++ = static_cast<char>(in[i++]);
+      continue;
+    }
+    const FoundCode found = codeAt(i);
+    if (found.length == 0) break;
+    if (found.code == 0) {
+      *out++ = mark;
+      ++i;
+      continue;
+    }
+    out = writeUtf8(found.code, out);
+    i += found.length;
+  }
+  return {i, static_cast<std::size_t>(out - start)};
 }
 
 // Whether all of `text` is valid UTF-8.

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/utf8.h"
+
 namespace pumpcalc::platform {
 
 // What a decoder writes for each byte that begins no valid sequence of its encoding: a byte
@@ -23,9 +25,7 @@ class TextCodec {
   virtual std::string_view name() const noexcept = 0;
 
   // How much of a conversion was taken and written.
-  struct Converted {
-    std::size_t taken, written;
-  };
+  using Converted = ConvertedBytes;
 
   // Writes the UTF-8 of the sequences at the start of `bytes` to the start of `utf8` and
   // says how many bytes they take: all of them, or all but a sequence at the end that more

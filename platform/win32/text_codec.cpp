@@ -32,41 +32,14 @@ class CodePageCodec final : public TextCodec {
 
   Converted decode(std::string_view bytes, bool atEnd, std::string& utf8) override {
     const auto* const in = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t size = bytes.size();
     // A byte may stand for a character of three bytes in UTF-8 (0x80, the euro sign), a pair
     // for one of at most four.
-    if (utf8.size() < 3 * size) utf8.resize(3 * size);
-    char* const start = utf8.data();
-    char* out = start;
-    std::size_t i = 0;
-    while (i < size) {
-      copyAsciiWords(in, size, i, out);  // out has room: it is at most 3 i bytes from its start
-      if (i == size) break;
+    return decodeToUtf8(bytes, 3, utf8, invalidSequenceMark, [&](std::size_t i) -> FoundCode {
       const unsigned char byte = in[i];
-      if (byte < 0x80) {
-        *out++ = static_cast<char>(byte);
-        ++i;
-        continue;
-      }
-      char32_t code = 0;
-      std::size_t length = 1;
-      if (!isLead_[byte]) {
-        code = single_[byte - 0x80];
-      } else if (i + 1 < size) {
-        code = pair(byte, in[i + 1]);
-        length = 2;
-      } else if (!atEnd) {
-        break;  // its second byte is still to come
-      }
-      if (code == 0) {
-        *out++ = invalidSequenceMark;
-        ++i;
-        continue;
-      }
-      out = writeUtf8(code, out);
-      i += length;
-    }
-    return {i, static_cast<std::size_t>(out - start)};
+      if (!isLead_[byte]) return {1, single_[byte - 0x80]};
+      if (i + 1 < bytes.size()) return {2, pair(byte, in[i + 1])};
+      return {atEnd ? std::size_t{1} : 0, 0};  // its second byte may be still to come
+    });
   }
 
   std::size_t encode(std::string_view utf8, std::string& bytes) override {
