@@ -3,7 +3,9 @@
 # same generated pump schedule, in one run: plain_batch (the formula with doubles,
 # std::from_chars and std::to_chars; see plain_batch.cpp) and awk. Twice: headerless TSV
 # (`--batch`), and CSV as a spreadsheet saves it, with a header, CRLF and a byte-order
-# mark (`--format csv --header --motor-rating`, the others adding the rating too).
+# mark (`--format csv --header --motor-rating`, the others adding the rating too). Then the
+# same rows with a Chinese pump name in front, as a spreadsheet on a Chinese Windows saves
+# them: in GB18030 (`--encoding gb18030`) beside the same file in UTF-8.
 #
 # Usage: batch_vs_awk.sh PUMPCALC_CLI PLAIN_BATCH [ROWS] [RUNS]
 #   ROWS  rows in the generated schedule (default 1000000)
@@ -16,7 +18,8 @@
 # run, so that a load that comes and goes on the machine meets all of them; each figure is
 # the median of its runs. pumpcalc-cli also runs with --threads 1, for its one-thread figure.
 # Prints rows per second and whether pumpcalc-cli reaches the targets: at least plain_batch's
-# rate, on all processors and on one thread, and 5 times awk's.
+# rate, on all processors and on one thread, and 5 times awk's; for GB18030 at least 0.8
+# times the rate of the same rows in UTF-8.
 set -euo pipefail
 export LC_ALL=C  # "." as the decimal separator for every program
 
@@ -37,6 +40,9 @@ awk -v rows="$rows" -f "$(dirname "$(readlink -f "$0")")/schedule.awk" >"$work/p
   printf '\xEF\xBB\xBFflow (m3/h),head (m),efficiency (%%)\r\n'
   tr '\t' ',' <"$work/pumps.tsv" | sed 's/$/\r/'
 } >"$work/pumps.csv"
+awk 'BEGIN { FS = "\t"; printf "泵号,流量 (m3/h),扬程 (m),效率 (%%)\r\n" }
+  { printf "冷却水泵-%d,%s,%s,%s\r\n", NR, $1, $2, $3 }' "$work/pumps.tsv" >"$work/names.csv"
+iconv -f utf-8 -t gb18030 "$work/names.csv" >"$work/names-gb18030.csv"
 
 # The formula with the C library's doubles, printed as pumpcalc prints: 15 significant
 # digits; for CSV with the header and the motor rating by binary search.
@@ -64,7 +70,9 @@ NR == 1 {
 EOF
 
 names=(tsv-pumpcalc tsv-pumpcalc-1thread tsv-plain tsv-awk
-  csv-pumpcalc csv-pumpcalc-1thread csv-plain csv-awk)
+  csv-pumpcalc csv-pumpcalc-1thread csv-plain csv-awk
+  names-utf8 names-utf8-1thread names-gb18030 names-gb18030-1thread)
+spreadsheet="--format csv --header --columns 2,3,4 --motor-rating"
 baseline=${PUMPCALC_BASELINE:+$(readlink -f "$PUMPCALC_BASELINE")}
 [[ -n $baseline ]] &&
   names=(tsv-baseline tsv-baseline-1thread csv-baseline csv-baseline-1thread "${names[@]}")
@@ -81,6 +89,10 @@ declare -A commands=(
   [csv-pumpcalc-1thread]="'$cli' --format csv --header --motor-rating --threads 1 < '$work/pumps.csv'"
   [csv-plain]="'$plain' --csv < '$work/pumps.csv'"
   [csv-awk]="awk -f '$work/csv.awk' < '$work/pumps.csv'"
+  [names-utf8]="'$cli' $spreadsheet < '$work/names.csv'"
+  [names-utf8-1thread]="'$cli' $spreadsheet --threads 1 < '$work/names.csv'"
+  [names-gb18030]="'$cli' $spreadsheet --encoding gb18030 < '$work/names-gb18030.csv'"
+  [names-gb18030-1thread]="'$cli' $spreadsheet --encoding gb18030 --threads 1 < '$work/names-gb18030.csv'"
 )
 
 # Each output once: pumpcalc's exact results against the doubles of the others (the last
@@ -90,7 +102,8 @@ differing() {
   paste -d'\n' "$work/$1.out" "$work/$2.out" |
     awk 'NR % 2 == 1 { line = $0; next } $0 != line { ++d } END { print d + 0 }'
 }
-echo "rows: $rows (TSV $(wc -c <"$work/pumps.tsv") bytes, CSV $(wc -c <"$work/pumps.csv") bytes)," \
+echo "rows: $rows (TSV $(wc -c <"$work/pumps.tsv") bytes, CSV $(wc -c <"$work/pumps.csv") bytes," \
+  "with names $(wc -c <"$work/names.csv") bytes in UTF-8, $(wc -c <"$work/names-gb18030.csv") in GB18030)," \
   "runs: $runs after 1 warm-up, $(nproc) processors"
 echo "awk: $(readlink -f "$(command -v awk)")"
 for format in tsv csv; do
@@ -103,6 +116,9 @@ for format in tsv csv; do
   echo "$format: lines where pumpcalc-cli differs from plain_batch: $(differing "$format-pumpcalc" "$format-plain")," \
     "from awk: $(differing "$format-pumpcalc" "$format-awk")"
 done
+# The GB18030 run writes the UTF-8 run's output in GB18030, as iconv converts it.
+iconv -f utf-8 -t gb18030 "$work/names-utf8.out" | cmp -s - "$work/names-gb18030.out" ||
+  { echo "names: the GB18030 output is not the UTF-8 output in GB18030" >&2; exit 1; }
 
 # seconds COMMAND: the wall time of one run.
 seconds() {
@@ -119,7 +135,7 @@ for ((run = 0; run < runs; ++run)); do
 done
 
 median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
-for format in tsv csv; do
+for format in tsv csv names; do
   echo
   echo "$format:"
   for name in "${names[@]}"; do
@@ -127,6 +143,14 @@ for format in tsv csv; do
     awk -v name="${name#*-}" -v rows="$rows" -v t="$(median "${times[$name]}")" \
       'BEGIN { printf "  %-18s %8.3f s  %12.0f rows/s\n", name, t, rows / t }'
   done
+  if [[ $format == names ]]; then
+    awk -v u="$(median "${times[names-utf8]}")" -v g="$(median "${times[names-gb18030]}")" \
+      -v u1="$(median "${times[names-utf8-1thread]}")" -v g1="$(median "${times[names-gb18030-1thread]}")" 'BEGIN {
+      printf "  GB18030 / UTF-8 rows/s:        %.2f (target >= 0.8): %s\n", u / g, (u / g >= 0.8) ? "met" : "MISSED"
+      printf "  the same, one thread:          %.2f (target >= 0.8): %s\n", u1 / g1, (u1 / g1 >= 0.8) ? "met" : "MISSED"
+    }'
+    continue
+  fi
   awk -v p="$(median "${times[$format-pumpcalc]}")" -v c="$(median "${times[$format-plain]}")" \
     -v a="$(median "${times[$format-awk]}")" -v p1="$(median "${times[$format-pumpcalc-1thread]}")" 'BEGIN {
     printf "  pumpcalc / plain_batch rows/s: %.2f (target >= 1): %s\n", c / p, (c / p >= 1) ? "met" : "MISSED"

@@ -4,6 +4,7 @@
 #include <string>
 #include <variant>
 
+#include "cli/encoding.h"
 #include "core/locale_numbers.h"
 #include "platform/files.h"
 
@@ -18,7 +19,7 @@ std::vector<std::string> readHeader(const Chunk& chunk, const TableDialect& dial
     if (auto* names = std::get_if<std::vector<std::string>>(&parsed)) return std::move(*names);
     problem = std::get<RecordCheck>(parsed);
   }
-  throw BatchFailure("cannot read the header: line 1: " + problemText(problem));
+  throw BatchFailure("cannot read the header: line 1: " + problemText(problem, dialect.encoding));
 }
 
 RowLayout layoutFor(const BatchSettings& settings,
@@ -37,6 +38,14 @@ void write(ByteSink& out, std::string_view text) { out.write(text.data(), text.s
 }  // namespace
 
 BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settings) {
+  if (settings.encoding != nullptr) {
+    DecodingSource text(in, *settings.encoding);
+    EncodingSink encoded(out, *settings.encoding);
+    BatchSettings utf8 = settings;
+    utf8.encoding = nullptr;
+    utf8.dialect.encoding = settings.encoding->name();
+    return runBatch(text, settings.outputInUtf8 ? out : encoded, utf8);
+  }
   const TableDialect& dialect = settings.dialect;
   // A record over lines is taken whole only when it is readable and, once the layout is
   // known, as wide as the layout's records; a header need only be readable.
@@ -103,7 +112,8 @@ BatchSummary runBatchIntoFile(ByteSource& in, const std::string& path,
   const std::unique_ptr<platform::ReplacementFile> file =
       platform::ReplacementFile::create(path, error);
   if (!file) throw BatchFailure("cannot write " + name + ": " + error);
-  StreamSink sink(file->stream(), name);
+  platform::OutputStream stream(file->stream());
+  StreamSink sink(stream, name);
   const BatchSummary summary = runBatch(in, sink, settings);
   if (!file->commit(error)) throw BatchFailure("cannot write " + name + ": " + error);
   return summary;

@@ -10,6 +10,7 @@
 #include "cli/rows.h"
 #include "cli/table.h"
 #include "core/motor_rating.h"
+#include "platform/text_codec.h"
 
 namespace pumpcalc::cli {
 
@@ -26,6 +27,11 @@ struct BatchSettings {
   // Plain lines are split by the computing threads (off: record by record as they are read,
   // the way records over lines always are).
   bool lineBlocks = true;
+  // The schedule's encoding when it is not UTF-8: it is read through it, and the output is
+  // written in it too unless outputInUtf8 (text that a console shows). Used by the thread
+  // that calls runBatch alone.
+  platform::TextCodec* encoding = nullptr;
+  bool outputInUtf8 = false;
 };
 
 // Reads records from `in` to its end and writes one line to `out` for each: the record as
@@ -33,7 +39,9 @@ struct BatchSettings {
 // power and the rating, when asked), or
 // "error" and the message. A record that cannot be read gives an error line (not echoed)
 // saying where and why, and the rest goes on. With settings.header the first record is
-// written back followed by the added columns' names. A byte-order mark is kept.
+// written back followed by the added columns' names. A byte-order mark is kept. A schedule
+// in another encoding is read as UTF-8 (a byte sequence invalid in it is invalid text in
+// its field) and its output written back in that encoding.
 //
 // With more than one thread, chunks of records are computed in parallel and written in
 // input order; at most a few chunks are held at a time. Every thread computes under its own

@@ -46,10 +46,16 @@ const char* const helpText =
     "                       the whole input has been processed; it may not be the input.\n"
     "--threads N            compute large inputs on N threads (default: one for each\n"
     "                       processor, at most 16).\n"
+    "--encoding NAME        the schedule's encoding, in which the output is written too:\n"
+    "                       utf-8; gb18030 (or gbk, gb2312), as a spreadsheet on a\n"
+    "                       Chinese Windows saves \"CSV\"; ansi, Windows' ANSI code page\n"
+    "                       (elsewhere the locale's character set); auto (the default):\n"
+    "                       UTF-8 if the text is UTF-8, else ansi on Windows and an\n"
+    "                       error elsewhere. A console shows the characters either way.\n"
     "\n"
-    "A UTF-8 byte-order mark is kept. A line that cannot be read (a quote that does not\n"
-    "close, a field over 1 MiB, a NUL byte, invalid UTF-8) gives an error line that says\n"
-    "which line and field; a quote that does not close costs only its own line.\n"
+    "A byte-order mark is kept. A line that cannot be read (a quote that does not close,\n"
+    "a field over 1 MiB, a NUL byte, bytes invalid in the encoding) gives an error line\n"
+    "that says which line and field; a quote that does not close costs only its own line.\n"
     "\n"
     "In both modes:\n"
     "\n"
@@ -142,9 +148,9 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
       continue;
     }
     static constexpr std::string_view withValue[] = {
-        "--decimal-separator", "--field-separator", "--format", "--columns",
-        "--motor-ratings",     "--input",           "--output", "--threads",
-        "--specific-gravity",  "--margin"};
+        "--decimal-separator", "--field-separator", "--format",  "--columns",
+        "--motor-ratings",     "--input",           "--output",  "--threads",
+        "--specific-gravity",  "--margin",          "--encoding"};
     bool known = false;
     for (const std::string_view name : withValue) known = known || arg == name;
     if (!known) return UsageError{"unknown option " + quoted(arg)};
@@ -184,6 +190,10 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
     } else if (arg == "--margin") {
       options.motorRating = true;
       options.margin = std::string(value);
+    } else if (arg == "--encoding") {
+      const std::optional<EncodingChoice> encoding = parseEncodingName(value);
+      if (!encoding) return UsageError{"--encoding is auto, utf-8, gb18030 or ansi, not " + given};
+      options.encoding = *encoding;
     } else if (arg == "--input") {
       options.inputFile = std::string(value);
     } else if (arg == "--output") {

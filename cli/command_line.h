@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/columns.h"
+#include "cli/encoding.h"
 #include "cli/table.h"
 #include "core/extended_real.h"
 
@@ -31,6 +32,7 @@ struct Options {
   std::optional<ColumnSelection> columns;
   std::optional<std::string> inputFile, outputFile;
   std::optional<unsigned> threads;
+  EncodingChoice encoding = EncodingChoice::automatic;
 };
 
 struct UsageError {

@@ -5,10 +5,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "cli/batch.h"
 #include "cli/command_line.h"
+#include "cli/encoding.h"
 #include "core/errors.h"
 #include "core/float_unit.h"
 #include "core/locale_numbers.h"
@@ -17,6 +19,7 @@
 #include "platform/console_main.h"
 #include "platform/files.h"
 #include "platform/locale.h"
+#include "platform/streams.h"
 
 namespace pumpcalc::cli {
 namespace {
@@ -31,13 +34,19 @@ constexpr unsigned maxDefaultThreads = 16;
 // A list of ratings is short; anything longer is not one.
 constexpr std::size_t maxRatingsFileBytes = std::size_t{1} << 20;
 
-int usage(const std::string& message) {
-  std::fprintf(stderr, "pumpcalc-cli: %s\nTry 'pumpcalc-cli --help'.\n", message.c_str());
+// Writes `text` to the stream; what cannot be written is lost, as nothing else could say so.
+void print(platform::OutputStream& stream, std::string_view text) {
+  std::string error;
+  stream.write(text, error);
+}
+
+int usage(platform::StandardStreams& streams, const std::string& message) {
+  print(streams.error, "pumpcalc-cli: " + message + "\nTry 'pumpcalc-cli --help'.\n");
   return exitUsage;
 }
 
-int failure(const std::string& message) {
-  std::fprintf(stderr, "pumpcalc-cli: %s\n", message.c_str());
+int failure(platform::StandardStreams& streams, const std::string& message) {
+  print(streams.error, "pumpcalc-cli: " + message + "\n");
   return exitUsage;
 }
 
@@ -64,7 +73,7 @@ std::variant<MotorRatings, std::string> loadRatings(const Options& options) {
 }
 
 int runSingle(const Options& options, const std::optional<ExtendedReal>& margin,
-              const MotorRatings* ratings) {
+              const MotorRatings* ratings, platform::StandardStreams& streams) {
   try {
     FloatUnitState& unit = floatUnit();
     // Water's specific gravity, where none is given, changes no bit.
@@ -74,45 +83,49 @@ int runSingle(const Options& options, const std::optional<ExtendedReal>& margin,
                                  [&] { return options.efficiency; }, unit);
     ExtendedReal required;
     if (margin) required = requiredMotorPower(*margin, result.product, result.divisor, unit);
-    std::printf("%s\n%s\n%s\n", extendedToText(result.shaftPower).c_str(),
-                extendedToText(result.lowerMotorPower).c_str(),
-                extendedToText(result.upperMotorPower).c_str());
-    if (margin) std::printf("%s\n", extendedToText(required).c_str());
+    std::string text = extendedToText(result.shaftPower) + "\n" +
+                       extendedToText(result.lowerMotorPower) + "\n" +
+                       extendedToText(result.upperMotorPower) + "\n";
+    if (margin) text += extendedToText(required) + "\n";
     if (ratings != nullptr) {
       const RatingChoice choice = ratings->choose(margin ? required : result.lowerMotorPower);
-      std::printf("%s%s\n", choice.aboveLargest ? ">" : "", choice.rating.text.c_str());
+      text += (choice.aboveLargest ? ">" : "") + choice.rating.text + "\n";
     }
-    return std::fflush(stdout) == 0 ? exitSuccess : exitFailure;
+    std::string error;
+    return streams.output.write(text, error) && streams.output.flush(error) ? exitSuccess
+                                                                            : exitFailure;
   } catch (const Exception& error) {
-    std::fprintf(stderr, "%s\n", error.message().c_str());
+    print(streams.error, error.message() + "\n");
     return exitFailure;
   }
 }
 
 int runBatchMode(const Options& options, const std::optional<ExtendedReal>& margin,
-                 const MotorRatings* ratings) {
+                 const MotorRatings* ratings, platform::StandardStreams& streams) {
   const auto dialect = batchDialect(options, DecimalSeparatorChar);
-  if (const auto* bad = std::get_if<UsageError>(&dialect)) return usage(bad->message);
+  if (const auto* bad = std::get_if<UsageError>(&dialect)) return usage(streams, bad->message);
 
-  std::FILE* input = stdin;
+  platform::InputStream* input = &streams.input;
   std::string inputName = "standard input";
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> inputFile(nullptr, std::fclose);
+  std::optional<platform::InputStream> inputFileStream;
   if (options.inputFile) {
     std::string error;
     inputName = quoted(*options.inputFile);
     inputFile.reset(platform::openFileForReading(*options.inputFile, error));
-    if (!inputFile) return failure("cannot open " + inputName + ": " + error);
-    input = inputFile.get();
+    if (!inputFile) return failure(streams, "cannot open " + inputName + ": " + error);
+    input = &inputFileStream.emplace(inputFile.get());
   }
 
   // Writing into the file being read would lose it.
-  const std::optional<platform::FileIdentity> inputIdentity = platform::streamIdentity(input);
+  const std::optional<platform::FileIdentity> inputIdentity =
+      platform::streamIdentity(input->stream());
   if (inputIdentity) {
     if (options.outputFile && platform::fileIdentity(*options.outputFile) == inputIdentity) {
-      return usage("--output " + quoted(*options.outputFile) + " is the input file");
+      return usage(streams, "--output " + quoted(*options.outputFile) + " is the input file");
     }
-    if (!options.outputFile && platform::streamIdentity(stdout) == inputIdentity) {
-      return usage("standard output is the input file");
+    if (!options.outputFile && platform::streamIdentity(streams.output.stream()) == inputIdentity) {
+      return usage(streams, "standard output is the input file");
     }
   }
 
@@ -125,27 +138,42 @@ int runBatchMode(const Options& options, const std::optional<ExtendedReal>& marg
   settings.margin = margin;
   settings.threads =
       options.threads ? *options.threads : std::min(platform::processorCount(), maxDefaultThreads);
+  // A console carries characters: what is typed arrives as UTF-8, and what it shows is
+  // written so.
+  settings.outputInUtf8 = !options.outputFile && streams.output.isConsole();
   try {
-    StreamSource source(input, inputName);
+    StreamSource stream(*input, inputName);
+    std::optional<LookAheadSource> lookAhead;
+    std::variant<EncodingChoice, std::string> choice =
+        input->isConsole() ? EncodingChoice::utf8 : options.encoding;
+    if (choice == decltype(choice)(EncodingChoice::automatic)) {
+      lookAhead.emplace(stream, encodingLookAheadBytes);
+      choice = automaticEncoding(lookAhead->head(), lookAhead->headIsWhole(), inputName);
+    }
+    if (const auto* message = std::get_if<std::string>(&choice)) return failure(streams, *message);
+    auto codec = textCodec(std::get<EncodingChoice>(choice));
+    if (const auto* message = std::get_if<std::string>(&codec)) return failure(streams, *message);
+    settings.encoding = std::get<std::unique_ptr<platform::TextCodec>>(codec).get();
+    ByteSource& source = lookAhead ? static_cast<ByteSource&>(*lookAhead) : stream;
     BatchSummary summary;
     if (options.outputFile) {
       summary = runBatchIntoFile(source, *options.outputFile, settings);
     } else {
-      StreamSink sink(stdout, "standard output");
+      StreamSink sink(streams.output, "standard output");
       summary = runBatch(source, sink, settings);
     }
     return summary.failedLines == 0 ? exitSuccess : exitFailure;
   } catch (const BatchFailure& batchFailure) {
-    return failure(batchFailure.what());
+    return failure(streams, batchFailure.what());
   }
 }
 
-int run(const std::vector<std::string_view>& args) {
+int run(const std::vector<std::string_view>& args, platform::StandardStreams& streams) {
   const auto parsed = parseCommandLine(args);
-  if (const auto* bad = std::get_if<UsageError>(&parsed)) return usage(bad->message);
+  if (const auto* bad = std::get_if<UsageError>(&parsed)) return usage(streams, bad->message);
   const Options& options = std::get<Options>(parsed);
   if (options.mode == Mode::help) {
-    std::fputs(helpText, stdout);
+    print(streams.output, helpText);
     return exitSuccess;
   }
 
@@ -155,23 +183,24 @@ int run(const std::vector<std::string_view>& args) {
   std::optional<ExtendedReal> margin;
   if (options.margin) {
     const auto value = marginValue(*options.margin);
-    if (const auto* bad = std::get_if<UsageError>(&value)) return usage(bad->message);
+    if (const auto* bad = std::get_if<UsageError>(&value)) return usage(streams, bad->message);
     margin = std::get<ExtendedReal>(value);
   }
   std::optional<MotorRatings> ratings;
   if (options.motorRating) {
     auto loaded = loadRatings(options);
-    if (const auto* message = std::get_if<std::string>(&loaded)) return usage(*message);
+    if (const auto* message = std::get_if<std::string>(&loaded)) return usage(streams, *message);
     ratings = std::get<MotorRatings>(std::move(loaded));
   }
   const MotorRatings* ratingList = ratings ? &*ratings : nullptr;
-  return options.mode == Mode::batch ? runBatchMode(options, margin, ratingList)
-                                     : runSingle(options, margin, ratingList);
+  return options.mode == Mode::batch ? runBatchMode(options, margin, ratingList, streams)
+                                     : runSingle(options, margin, ratingList, streams);
 }
 
 }  // namespace
 }  // namespace pumpcalc::cli
 
-int pumpcalc::platform::consoleMain(const std::vector<std::string_view>& arguments) {
-  return pumpcalc::cli::run(arguments);
+int pumpcalc::platform::consoleMain(const std::vector<std::string_view>& arguments,
+                                    StandardStreams& streams) {
+  return pumpcalc::cli::run(arguments, streams);
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cstring>
 
 #include "core/motor_rating.h"
@@ -10,9 +9,8 @@
 namespace pumpcalc::cli {
 namespace {
 
-[[noreturn]] void fail(const char* what, const std::string& name, int error) {
-  throw BatchFailure(std::string("cannot ") + what + " " + name + ": " +
-                     (error != 0 ? std::strerror(error) : "input/output error"));
+[[noreturn]] void fail(const char* what, const std::string& name, const std::string& error) {
+  throw BatchFailure(std::string("cannot ") + what + " " + name + ": " + error);
 }
 
 constexpr std::size_t readBlock = std::size_t{1} << 16;
@@ -35,17 +33,20 @@ std::size_t firstOf(const char* data, std::size_t from, std::size_t to, char c) 
 }  // namespace
 
 std::size_t StreamSource::read(char* buffer, std::size_t size) {
-  const std::size_t count = std::fread(buffer, 1, size, stream_);
-  if (count == 0 && std::ferror(stream_)) fail("read", name_, errno);
+  std::size_t count = 0;
+  std::string error;
+  if (!stream_.read(buffer, size, count, error)) fail("read", name_, error);
   return count;
 }
 
 void StreamSink::write(const char* data, std::size_t size) {
-  if (size != 0 && std::fwrite(data, 1, size, stream_) != size) fail("write", name_, errno);
+  std::string error;
+  if (!stream_.write({data, size}, error)) fail("write", name_, error);
 }
 
 void StreamSink::flush() {
-  if (std::fflush(stream_) != 0) fail("write", name_, errno);
+  std::string error;
+  if (!stream_.flush(error)) fail("write", name_, error);
 }
 
 bool RecordScanner::fill() {

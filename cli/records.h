@@ -4,13 +4,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/table.h"
+#include "platform/streams.h"
 
 namespace pumpcalc::cli {
 
@@ -38,25 +38,27 @@ class ByteSink {
   virtual void flush() = 0;
 };
 
-// A C stream; `name` says which in messages ("standard input", "'pumps.csv'").
+// A stream of the platform; `name` says which in messages ("standard input", "'pumps.csv'").
 class StreamSource final : public ByteSource {
  public:
-  StreamSource(std::FILE* stream, std::string name) : stream_(stream), name_(std::move(name)) {}
+  StreamSource(platform::InputStream& stream, std::string name)
+      : stream_(stream), name_(std::move(name)) {}
   std::size_t read(char* buffer, std::size_t size) override;
 
  private:
-  std::FILE* stream_;
+  platform::InputStream& stream_;
   std::string name_;
 };
 
 class StreamSink final : public ByteSink {
  public:
-  StreamSink(std::FILE* stream, std::string name) : stream_(stream), name_(std::move(name)) {}
+  StreamSink(platform::OutputStream& stream, std::string name)
+      : stream_(stream), name_(std::move(name)) {}
   void write(const char* data, std::size_t size) override;
   void flush() override;
 
  private:
-  std::FILE* stream_;
+  platform::OutputStream& stream_;
   std::string name_;
 };
 

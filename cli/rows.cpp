@@ -135,7 +135,9 @@ void RowWriter::writeRow(std::string_view record, const RecordSpan& span, Output
     out.push_back(dialect.separator);
     out.append("error");
     out.push_back(dialect.separator);
-    appendField(out, "line " + std::to_string(span.line) + ": " + problemText(check), dialect);
+    appendField(out,
+                "line " + std::to_string(span.line) + ": " + problemText(check, dialect.encoding),
+                dialect);
   } else {
     out.append(record);
     out.push_back(dialect.separator);

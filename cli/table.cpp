@@ -1,37 +1,8 @@
 #include "cli/table.h"
 
+#include "core/utf8.h"
+
 namespace pumpcalc::cli {
-namespace {
-
-// The length of the valid UTF-8 sequence at text[0] (text not empty), or 0 if there is
-// none: no overlong forms, no surrogates, nothing above U+10FFFF.
-std::size_t sequenceLength(const unsigned char* text, std::size_t available) noexcept {
-  const unsigned char lead = text[0];
-  std::size_t length;
-  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-  if (lead < 0x80) return 1;
-  if (lead < 0xC2) return 0;
-  if (lead < 0xE0) {
-    length = 2;
-  } else if (lead < 0xF0) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead < 0xF5) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (available < length || text[1] < low || text[1] > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if ((text[i] & 0xC0) != 0x80) return 0;
-  }
-  return length;
-}
-
-}  // namespace
 
 std::string quoted(std::string_view name) {
   std::string text;
@@ -57,15 +28,15 @@ TextFault findTextFault(std::string_view text) noexcept {
     if ((word & 0x8080'8080'8080'8080u) != 0) break;
   }
   while (i < nul) {
-    const std::size_t length = sequenceLength(bytes + i, size - i);
-    if (length == 0) return {i, RecordProblem::invalidUtf8};
+    const std::size_t length = utf8SequenceLength(bytes + i, size - i);
+    if (length == 0) return {i, RecordProblem::invalidText};
     i += length;
   }
   if (nul < size) return {nul, RecordProblem::nulByte};
   return {};
 }
 
-std::string problemText(const RecordCheck& check) {
+std::string problemText(const RecordCheck& check, std::string_view encoding) {
   const std::string field = std::to_string(check.field);
   switch (check.problem) {
     case RecordProblem::none:
@@ -78,8 +49,8 @@ std::string problemText(const RecordCheck& check) {
       return "field " + field + " is longer than 1 MiB";
     case RecordProblem::nulByte:
       return "NUL byte in field " + field;
-    case RecordProblem::invalidUtf8:
-      return "invalid UTF-8 in field " + field;
+    case RecordProblem::invalidText:
+      return "invalid " + std::string(encoding) + " in field " + field;
   }
   return {};
 }

@@ -22,6 +22,9 @@ enum class TableFormat : std::uint8_t {
 struct TableDialect {
   TableFormat format = TableFormat::tsv;
   char separator = '\t';
+  // The encoding the schedule was read from, as messages name it. Its text is UTF-8 here:
+  // a byte sequence that was not valid in its encoding reads as invalid UTF-8.
+  std::string_view encoding = "UTF-8";
 };
 
 // No field may be longer than this, quotes included.
@@ -56,7 +59,7 @@ enum class RecordProblem : std::uint8_t {
   textAfterQuote,  // a closing quote followed by anything but a separator
   fieldTooLong,    // over maxFieldBytes
   nulByte,
-  invalidUtf8,
+  invalidText,  // invalid UTF-8, or a byte sequence invalid in the schedule's encoding
 };
 
 struct RecordCheck {
@@ -64,8 +67,9 @@ struct RecordCheck {
   std::size_t field = 0;  // 1-based: the field where the problem is
 };
 
-// "unmatched quote in field 2" and the like; empty for none.
-std::string problemText(const RecordCheck& check);
+// "unmatched quote in field 2" and the like ("invalid GB18030 in field 3" names `encoding`);
+// empty for none.
+std::string problemText(const RecordCheck& check, std::string_view encoding = "UTF-8");
 
 // Where the first NUL byte or invalid UTF-8 sequence of `text` begins, or npos.
 struct TextFault {

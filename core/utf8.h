@@ -1,8 +1,11 @@
-// Counting characters in UTF-8 text, and cutting it between characters, where a character is
-// one encoded sequence.
+// UTF-8 text: counting characters, where a character is one encoded sequence, cutting it
+// between characters, and telling valid sequences from invalid ones and from ones cut short.
 #pragma once
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -27,6 +30,166 @@ inline std::string wholeCharactersWithin(std::string text, std::size_t maxBytes)
   while (end > 0 && !startsUtf8Character(text[end])) --end;
   text.resize(end);
   return text;
+}
+
+// How a UTF-8 sequence begins: its length and the range of its second byte, which rules out
+// overlong forms, surrogates and code points above U+10FFFF. Length 0: no sequence begins
+// with this byte.
+struct Utf8Lead {
+  std::size_t length;
+  int low, high;
+};
+constexpr Utf8Lead utf8Lead(unsigned char lead) noexcept {
+  if (lead < 0x80) return {1, 0, 0};
+  if (lead < 0xC2) return {0, 0, 0};
+  if (lead < 0xE0) return {2, 0x80, 0xBF};
+  if (lead < 0xF0) return {3, lead == 0xE0 ? 0xA0 : 0x80, lead == 0xED ? 0x9F : 0xBF};
+  if (lead < 0xF5) return {4, lead == 0xF0 ? 0x90 : 0x80, lead == 0xF4 ? 0x8F : 0xBF};
+  return {0, 0, 0};
+}
+
+// The length of the valid sequence at text[0] (text not empty), or 0 when there is none,
+// also when `available` bytes end it too early.
+constexpr std::size_t utf8SequenceLength(const unsigned char* text,
+                                         std::size_t available) noexcept {
+  const Utf8Lead lead = utf8Lead(text[0]);
+  if (lead.length <= 1) return lead.length;
+  if (available < lead.length || text[1] < lead.low || text[1] > lead.high) return 0;
+  for (std::size_t i = 2; i < lead.length; ++i) {
+    if ((text[i] & 0xC0) != 0x80) return 0;
+  }
+  return lead.length;
+}
+
+// How many bytes at the end of `text` begin a sequence that more bytes could complete: 0 to
+// 3. A writer that hands text on in pieces keeps them for the next piece.
+constexpr std::size_t utf8CutTail(std::string_view text) noexcept {
+  const std::size_t size = text.size();
+  for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+    const auto byte = static_cast<unsigned char>(text[size - back]);
+    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+    const Utf8Lead lead = utf8Lead(byte);
+    if (lead.length <= back) return 0;
+    // What is there must be a valid beginning.
+    if (back >= 2) {
+      const auto second = static_cast<unsigned char>(text[size - back + 1]);
+      if (second < lead.low || second > lead.high) return 0;
+    }
+    return back;
+  }
+  return 0;
+}
+
+// The code point of a valid sequence of `length` bytes.
+constexpr char32_t utf8CodePoint(const unsigned char* text, std::size_t length) noexcept {
+  if (length == 1) return text[0];
+  char32_t code = text[0] & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) code = code << 6 | (text[i] & 0x3F);
+  return code;
+}
+
+// Writes the UTF-8 of `code` (a scalar value) at `out` and returns the end of it.
+constexpr char* writeUtf8(char32_t code, char* out) noexcept {
+  if (code < 0x80) {
+    *out++ = static_cast<char>(code);
+  } else if (code < 0x800) {
+    *out++ = static_cast<char>(0xC0 | code >> 6);
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | code >> 12);
+    *out++ = static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | code >> 18);
+    *out++ = static_cast<char>(0x80 | (code >> 12 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
+  }
+  return out;
+}
+
+// Copies the ASCII at text[i] on to `out` while eight bytes remain, eight at a time, up to
+// the first byte beyond ASCII; moves `i` and `out` past what it took. `out` needs room for
+// eight bytes more than it takes. (Little-endian: the first byte in a word's low bits.)
+inline void copyAsciiWords(const unsigned char* text, std::size_t size, std::size_t& i,
+                           char*& out) noexcept {
+  while (size - i >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text + i, 8);
+    std::memcpy(out, text + i, 8);
+    const std::uint64_t high = word & 0x8080'8080'8080'8080u;
+    const std::size_t ascii = high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+    out += ascii;
+    i += ascii;
+    if (ascii < 8) return;
+  }
+}
+
+// What a decoder finds at a byte beyond ASCII: a character of `length` bytes, `code` 0 when
+// the byte begins no valid sequence, or length 0 when the end of the input cuts short a
+// sequence that more bytes could complete.
+struct FoundCode {
+  std::size_t length;
+  char32_t code;
+};
+
+// How much of a conversion was taken and written.
+struct ConvertedBytes {
+  std::size_t taken, written;
+};
+
+// The loop of a decoder into UTF-8: ASCII is copied in words, and at each other byte
+// `codeAt(i)` says what stands there. A byte that begins no valid sequence becomes `mark`
+// and decoding goes on at the byte after it; a sequence cut short ends the loop. The UTF-8
+// goes to the start of `utf8`, made large enough (never smaller) for `perByte` (at least 2)
+// bytes a byte read: no code may give more. (ASCII words are copied eight bytes at a time
+// while eight are left to read, so that this is room for them too.)
+template <class CodeAt>
+ConvertedBytes decodeToUtf8(std::string_view bytes, std::size_t perByte, std::string& utf8,
+                            char mark, CodeAt&& codeAt) {
+  const auto* const in = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t size = bytes.size();
+  if (utf8.size() < perByte * size) utf8.resize(perByte * size);
+  char* const start = utf8.data();
+  char* out = start;
+  std::size_t i = 0;
+  while (i < size) {
+    copyAsciiWords(in, size, i, out);
+    if (i == size) break;
+    if (in[i] < 0x80) {
+      *out++ = static_cast<char>(in[i++]);
+      continue;
+    }
+    const FoundCode found = codeAt(i);
+    if (found.length == 0) break;
+    if (found.code == 0) {
+      *out++ = mark;
+      ++i;
+      continue;
+    }
+    out = writeUtf8(found.code, out);
+    i += found.length;
+  }
+  return {i, static_cast<std::size_t>(out - start)};
+}
+
+// Whether all of `text` is valid UTF-8.
+inline bool isUtf8(std::string_view text) noexcept {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  for (std::size_t i = 0; i < text.size();) {
+    if (text.size() - i >= 8) {  // ASCII, eight bytes at a time
+      std::uint64_t word;
+      std::memcpy(&word, bytes + i, 8);
+      if ((word & 0x8080'8080'8080'8080u) == 0) {
+        i += 8;
+        continue;
+      }
+    }
+    const std::size_t length = utf8SequenceLength(bytes + i, text.size() - i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
 }
 
 }  // namespace pumpcalc

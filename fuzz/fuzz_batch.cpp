@@ -13,6 +13,8 @@
 //   byte 2     the several threads' run: 2 to 5 threads (bits 0-1), chunks of 1 to 64
 //              bytes (bits 2-7)
 //   byte 3     the read sizes of that run, 1 to 7 bytes, in a cycle of three
+//   byte 4     bit 0: the schedule is GB18030 (the reference converting it with the
+//              system's iconv)
 //   the rest   the schedule
 //
 // Any difference aborts, which libFuzzer and the replay main both report as a crash.
@@ -20,6 +22,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,6 +33,7 @@
 #include "platform/system_services.h"
 #include "tests/cli/batch_differential.h"
 #include "tests/cli/reference_batch.h"
+#include "tests/cli/system_gb18030.h"
 
 namespace {
 
@@ -55,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const bool started =
       (pumpcalc::platform::installSystemServices(), pumpcalc::installErrorHooks(nullptr), true);
   (void)started;
-  if (size < 4) return 0;
-  const std::string_view input(reinterpret_cast<const char*>(data) + 4, size - 4);
+  if (size < 5) return 0;
+  const std::string_view input(reinterpret_cast<const char*>(data) + 5, size - 5);
 
   pumpcalc::DecimalSeparatorChar = (data[0] & 0x10) != 0 ? ',' : '.';
   static const pumpcalc::MotorRatings pointRatings =
@@ -73,6 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   settings.separator = fieldSeparator(settings.csv, pumpcalc::DecimalSeparatorChar,
                                       static_cast<unsigned>(data[0] >> 5) & 3);
+  static const std::unique_ptr<SystemGb18030> gb18030 = SystemGb18030::open();
+  if ((data[4] & 0x01) != 0) {
+    if (!gb18030) return 0;
+    settings.gb18030 = gb18030.get();
+  }
   const unsigned gravity = data[1] >> 6;
   if ((data[0] & 0x08) != 0 || gravity >= 2) {
     static const char* const names[] = {"Q", "H", "eta", "SG"};

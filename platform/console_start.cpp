@@ -13,7 +13,8 @@ int runConsoleProgram(const std::vector<std::string_view>& arguments) {
     resetFloatUnit();
     installLastResortHandler();
     installErrorHooks(reportUnhandledErrorAsText);
-    return consoleMain(arguments);
+    StandardStreams streams;
+    return consoleMain(arguments, streams);
   } catch (...) {
     resetFloatUnit();
     handleEscapedError();

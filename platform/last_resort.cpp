@@ -11,6 +11,7 @@
 #include "core/error_mapping.h"
 #include "core/utf8.h"
 #include "platform/module_lookup.h"
+#include "platform/streams.h"
 
 namespace pumpcalc::platform {
 namespace {
@@ -73,7 +74,11 @@ void handleEscapedError() {
 
 void reportUnhandledErrorAsText(const Exception* error, const char* className,
                                 std::uintptr_t address) {
-  std::fputs(formatFallbackText(error, className, address).c_str(), stderr);
+  // Through a stream of its own, so that a console shows the message's characters.
+  OutputStream standardError(stderr);
+  std::string failed;
+  standardError.write(formatFallbackText(error, className, address), failed);
+  standardError.flush(failed);
   std::exit(1);
 }
 

@@ -1,16 +1,19 @@
 // The batch against the plain reference reader on one schedule, run in a given shape: one
 // thread or several, large chunks or chunks of a few bytes, long reads or reads of a few
-// bytes. Shared by the differential test and the batch fuzz target.
+// bytes; a GB18030 schedule through the program's codec. Shared by the differential test and
+// the batch fuzz target.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/batch.h"
+#include "cli/gb18030.h"
 #include "tests/cli/reference_batch.h"
 
 namespace pumpcalc::clitest {
@@ -93,10 +96,13 @@ inline std::string differenceFromReference(std::string_view input,
   ShortReadSource source(input, shape.readSizes);
   TextSink sink;
   cli::BatchSummary summary;
+  std::optional<cli::Gb18030Codec> gb18030;
+  cli::BatchSettings settings = batchSettings(reference, shape);
+  if (reference.gb18030 != nullptr) settings.encoding = &gb18030.emplace();
   const std::string how = "(threads " + std::to_string(shape.threads) + ", chunks of " +
                           std::to_string(shape.chunkBytes) + " bytes): ";
   try {
-    summary = cli::runBatch(source, sink, batchSettings(reference, shape));
+    summary = cli::runBatch(source, sink, settings);
   } catch (const cli::BatchFailure& failure) {
     if (expected.failure == failure.what()) return {};
     return how + "batch failed with '" + failure.what() + "', reference " +

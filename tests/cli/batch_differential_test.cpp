@@ -1,9 +1,8 @@
 // The batch against the plain reference reader over generated schedules: TSV and CSV, both
 // decimal separators, header or not, --columns, the specific gravity as a fourth column or
-// for every line, the motor rating and a margin, every line end, a
-// byte-order mark or not; fields that hold every byte value at every offset from a word
-// boundary; one thread with whole reads, and several threads with chunks and reads of a
-// few bytes.
+// for every line, the motor rating and a margin, every line end, a byte-order mark or not,
+// UTF-8 or GB18030; fields that hold every byte value at every offset from a word boundary;
+// one thread with whole reads, and several threads with chunks and reads of a few bytes.
 #include "tests/cli/batch_differential.h"
 
 #include <gtest/gtest.h>
@@ -38,12 +37,15 @@ struct Schedule {
 
 class ScheduleGenerator {
  public:
-  explicit ScheduleGenerator(std::uint64_t seed) : rng_(seed) {}
+  // With `gb18030`, a quarter of the schedules are GB18030, converted by it.
+  ScheduleGenerator(std::uint64_t seed, SystemGb18030* gb18030) : rng_(seed), system_(gb18030) {}
 
   // Settings first, then 1 to 40 lines.
   Schedule next() {
     Schedule s;
     ReferenceSettings& settings = s.settings;
+    gb18030_ = system_ != nullptr && rng_.percent(25);
+    if (gb18030_) settings.gb18030 = system_;
     s.decimalSeparator = rng_.percent(50) ? '.' : ',';
     settings.csv = rng_.percent(50);
     if (settings.csv) {
@@ -65,7 +67,9 @@ class ScheduleGenerator {
     std::size_t width = 3;
     std::vector<std::size_t> columns{0, 1, 2};  // and the specific gravity's, at times
     const bool gravityColumn = rng_.percent(20);
-    if (!gravityColumn && rng_.percent(15)) settings.specificGravity = number();
+    // A command-line value is UTF-8, whatever the schedule's encoding: with a GB18030
+    // schedule it holds no unusual piece.
+    if (!gravityColumn && rng_.percent(15)) settings.specificGravity = number(!gb18030_);
     if (gravityColumn || rng_.percent(40)) {
       width = 3 + rng_.below(3);
       if (gravityColumn) columns.push_back(3);
@@ -74,13 +78,14 @@ class ScheduleGenerator {
       for (const std::size_t column : columns) settings.columns->push_back({column + 1, {}});
     }
     lineEnd_ = pick(rng_, std::array{"\n", "\r\n", "mixed"});
-    if (rng_.percent(20)) s.input += "\xEF\xBB\xBF";
+    if (rng_.percent(20)) s.input += gb18030_ ? "\x84\x31\x95\x33" : "\xEF\xBB\xBF";
     if (rng_.percent(30)) {
       settings.header = true;
       std::vector<std::string> names;
       for (std::size_t i = 0; i < width; ++i) names.push_back("c" + std::to_string(i));
       if (rng_.percent(50)) names[rng_.below(width)] = "流量 Q";
       if (rng_.percent(5)) names.pop_back();  // a chosen column may then be missing
+      // --columns names them in UTF-8, whatever the schedule's encoding.
       if (settings.columns && rng_.percent(50)) {
         for (std::size_t k = 0; k < columns.size(); ++k) {
           if (rng_.percent(50) && columns[k] < names.size()) {
@@ -90,7 +95,7 @@ class ScheduleGenerator {
       }
       for (std::size_t i = 0; i < names.size(); ++i) {
         if (i > 0) s.input += separator_;
-        s.input += names[i];
+        s.input += names[i] == "流量 Q" && gb18030_ ? "\xC1\xF7\xC1\xBF Q" : names[i];
       }
       s.input += lineEnd();
     }
@@ -116,7 +121,7 @@ class ScheduleGenerator {
   }
 
   // A number's text in many shapes, with spaces around it at times.
-  std::string number() {
+  std::string number(bool unusual = true) {
     std::string text;
     if (rng_.percent(10)) text.append(rng_.below(12), ' ');
     if (rng_.percent(15)) text += rng_.percent(50) ? '-' : '+';
@@ -126,27 +131,49 @@ class ScheduleGenerator {
     for (std::size_t i = 0; i < fraction; ++i) text += static_cast<char>('0' + rng_.below(10));
     if (rng_.percent(10)) text += "e" + std::to_string(static_cast<int>(rng_.below(40)) - 20);
     if (rng_.percent(10)) text.append(rng_.below(12), ' ');
-    if (rng_.percent(20)) insertUnusual(text);
+    if (unusual && rng_.percent(20)) insertUnusual(text);
     return text;
   }
 
   // A copied column: text of any kind.
   std::string filler() {
     std::string text = pick(rng_, std::array<std::string, 4>{"P-101", "泵 1", "", "spare"});
+    if (gb18030_ && text == "泵 1") text = "\xB1\xC3 1";
     for (std::size_t i = rng_.below(3); i > 0; --i) insertUnusual(text);
     return text;
   }
 
   // Puts one unusual piece anywhere in `text`: valid UTF-8 of every length, a no-break
   // space, any single byte (NUL, control bytes, 0x80 to 0xFF, the separator, quotes, line
-  // ends), after a run of spaces that moves it across a word.
+  // ends), after a run of spaces that moves it across a word. In GB18030: codes of two bytes
+  // (one whose second byte is '|' or '\\'), of four bytes in every plane, codes invalid
+  // there or cut short, and single bytes.
   void insertUnusual(std::string& text) {
-    static const std::array<std::string, 10> pieces = {
+    static const std::array<std::string, 10> utf8Pieces = {
         "泵", "\xC2\xA0",         "\xF0\x9F\x98\x80", "\xC3\xA9", "\xEF\xBF\xBF",
         "\"", "\xF4\x8F\xBF\xBF", "\xE0\xA0\x80",     "abc",      "\r"};
+    static const std::array<std::string, 15> gb18030Pieces = {
+        "\xB1\xC3",          // 泵
+        "\x81\x7C",          // two bytes, the second '|'
+        "\x81\x5C",          // and '\\'
+        "\x95\x32\x82\x36",  // four bytes: plane 2
+        "\x81\x30\x81\x30",  // U+0080
+        "\xE3\x32\x9A\x35",  // U+10FFFF
+        "\xA6\xD9",          // U+FE10 in two bytes
+        "\xFE\x51",          // U+20087, in two bytes
+        "\x84\x31\x82\x36",  // the four bytes U+FE10 had: invalid
+        "\xFE\x39\xFE\x39",  // beyond U+10FFFF
+        "\x81\x30\x81",      // cut short
+        "\x81\xFF",          // a lead byte followed by bytes no code holds there
+        "\x81\x7F",         "\"", "\r"};
     std::string piece(rng_.below(9), ' ');
-    piece +=
-        rng_.percent(60) ? pick(rng_, pieces) : std::string(1, static_cast<char>(rng_.below(256)));
+    if (!rng_.percent(60)) {
+      piece += static_cast<char>(rng_.below(256));
+    } else if (gb18030_) {
+      piece += pick(rng_, gb18030Pieces);
+    } else {
+      piece += pick(rng_, utf8Pieces);
+    }
     text.insert(rng_.below(text.size() + 1), piece);
   }
 
@@ -166,6 +193,8 @@ class ScheduleGenerator {
   std::string sep() const { return std::string(1, separator_); }
 
   Rng rng_;
+  SystemGb18030* system_;
+  bool gb18030_ = false;
   char separator_ = '\t', decimal_ = '.';
   bool csv_ = false;
   std::string lineEnd_;
@@ -193,7 +222,9 @@ struct Coverage {
 };
 
 TEST(BatchDifferential, GeneratedSchedulesReadAsThePlainReaderReadsThem) {
-  ScheduleGenerator generator(0x5C4E'D01E);
+  // Without a GB18030 converter of the system's (Wine), UTF-8 schedules alone.
+  const std::unique_ptr<SystemGb18030> gb18030 = SystemGb18030::open();
+  ScheduleGenerator generator(0x5C4E'D01E, gb18030.get());
   Rng shapes(0xC4u);
   Coverage coverage;
   int failures = 0;

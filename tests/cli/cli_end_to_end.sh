@@ -58,7 +58,8 @@ input="$work/text.tsv" expect batch-text-beyond-ascii 1 \
   "0.99${tab}1${tab}12泵${tab}error${tab}'12泵' is not a valid floating point value${nl}3750${tab}1${tab}${nbsp}12${tab}error${tab}'${nbsp}12' is not a valid floating point value${nl}" \
   "" -- --batch --decimal-separator .
 
-run --help >"$work/help" 2>&1 && grep -q -- '--decimal-separator' "$work/help" || {
+run --help >"$work/help" 2>&1 && grep -q -- '--decimal-separator' "$work/help" &&
+  grep -q -- '--encoding' "$work/help" || {
   echo "FAIL help"
   failures=$((failures + 1))
 }
@@ -142,6 +143,38 @@ NF >= 8 {
 END { exit differs }' margin.csv >without-required.csv
 check margin-required-is-lower-motor-power [ $? == 0 ]
 check margin-today-same-bytes cmp -s one.csv without-required.csv
+
+# A schedule as a spreadsheet on a Chinese Windows saves it, GB18030 with CRLF: the output is
+# the UTF-8 run's, converted by iconv (not by the program).
+awk 'BEGIN {
+  split("一号泵|备用泵“甲”|\"冷却水泵, 二号\"|㐀泵 𠀀|P-101", names, "|")
+  printf "泵号,流量 (m3/h),扬程 (m),效率 (%%)\r\n"
+  seed = 11
+  for (i = 0; i < 500; ++i) {
+    seed = (seed * 16807) % 2147483647
+    printf "%s,%s,%s,%s\r\n", names[i % 5 + 1], (seed % 99950 + 50) / 100, (seed % 2490 + 10) / 10,
+      (i % 50 == 7) ? "x" : (seed % 601 + 300) / 10
+  }
+}' >utf8.csv
+iconv -f utf-8 -t gb18030 utf8.csv >gb18030.csv
+spreadsheet=(--format csv --header --decimal-separator . --columns 2,3,4)
+run "${spreadsheet[@]}" --input utf8.csv --output utf8-results.csv
+run "${spreadsheet[@]}" --encoding gb18030 --input gb18030.csv --output gb18030-results.csv
+check gb18030-is-utf8-converted cmp -s gb18030-results.csv <(iconv -f utf-8 -t gb18030 utf8-results.csv)
+# auto: on Windows the ANSI code page (936 here), elsewhere a question for --encoding.
+grep -v '㐀' utf8.csv | iconv -f utf-8 -t gbk >gbk.csv
+if [[ ${#runner[@]} == 0 ]]; then
+  expect auto-asks-for-encoding 2 "" "pumpcalc-cli: 'gbk.csv' is not UTF-8: give its encoding with --encoding (gb18030 for CSV saved on a Chinese Windows, ansi for the locale's)${nl}" \
+    -- "${spreadsheet[@]}" --input gbk.csv
+else
+  run "${spreadsheet[@]}" --input gbk.csv --output gbk-results.csv
+  check auto-reads-the-ansi-code-page cmp -s gbk-results.csv \
+    <(grep -v '㐀' utf8.csv | run "${spreadsheet[@]}" | iconv -f utf-8 -t gbk)
+fi
+# A byte that begins no code: an error line that names the line and the field.
+printf '100,50,80\r\n\xB1\xC3\x81,1,2\r\n' >bad.csv
+expect invalid-gb18030 1 $'100,50,80,17.020697167756,18.7227668845316,20.4248366013072\r\n,error,line 2: invalid GB18030 in field 1\r\n' "" \
+  -- --format csv --decimal-separator . --encoding gb18030 --input bad.csv
 
 echo "$failures failed"
 [[ $failures == 0 ]]

@@ -92,9 +92,12 @@ RecordFields splitFields(std::string_view record, const ReferenceSettings& setti
     } else {
       while (i < record.size() && record[i] != settings.separator) text += record[i++];
     }
-    // The field's own bytes end at i; a fault among them counts before the rest.
+    // The field's own bytes end at i; a fault among them counts before the rest. In a
+    // schedule read from GB18030, invalid text was invalid there.
     if (fault.at < i) {
-      result.problem = fault.what + " in field " + std::to_string(number);
+      const bool invalid = fault.what == "invalid UTF-8";
+      result.problem = (invalid && settings.gb18030 ? "invalid GB18030" : fault.what) +
+                       " in field " + std::to_string(number);
       return result;
     }
     if (!problem.empty()) {
@@ -287,9 +290,8 @@ std::string results(const std::vector<std::string>& texts, const Layout& layout,
   }
 }
 
-}  // namespace
-
-ReferenceResult referenceBatch(std::string_view input, const ReferenceSettings& settings) {
+// The batch's output for a schedule in UTF-8.
+ReferenceResult readSchedule(std::string_view input, const ReferenceSettings& settings) {
   ReferenceResult result;
   const std::string separator(1, settings.separator);
   std::size_t pos = 0;
@@ -368,6 +370,15 @@ ReferenceResult referenceBatch(std::string_view input, const ReferenceSettings& 
     if (failed) ++result.failedLines;
     result.output += record.lineEnd;
   }
+  return result;
+}
+
+}  // namespace
+
+ReferenceResult referenceBatch(std::string_view input, const ReferenceSettings& settings) {
+  if (settings.gb18030 == nullptr) return readSchedule(input, settings);
+  ReferenceResult result = readSchedule(decodeGb18030(input, *settings.gb18030), settings);
+  result.output = encodeGb18030(result.output, *settings.gb18030);
   return result;
 }
 

@@ -13,6 +13,8 @@
 // - A record's fields are checked in order; the first field with a NUL byte, a byte that
 //   begins no valid UTF-8 sequence, a quote that never closes or text after its closing
 //   quote makes the record an error line that is not echoed.
+// - A GB18030 schedule is first converted to UTF-8 by the system (tests/cli/system_gb18030.h),
+//   a code it rejects becoming a byte that no UTF-8 holds, and the output converted back.
 // Fields over 1 MiB are not modelled: the inputs compared here stay far below that.
 #pragma once
 
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "core/motor_rating.h"
+#include "tests/cli/system_gb18030.h"
 
 namespace pumpcalc::clitest {
 
@@ -41,6 +44,7 @@ struct ReferenceSettings {
   const MotorRatings* ratings = nullptr;
   std::optional<std::string> specificGravity;  // every record's, without a fourth column
   std::optional<ExtendedReal> margin;          // the required motor power, the rating from it
+  SystemGb18030* gb18030 = nullptr;            // set: the schedule is GB18030, converted by this
 };
 
 struct ReferenceResult {

@@ -4,12 +4,13 @@
   readme_examples_test.py PUMPCALC_CLI TOOLS_PACKAGE README.md...
 
 In each README, in order:
-  - a code block marked `file=NAME` is an input file, written as shown;
+  - a code block marked `file=NAME` is an input file, written as shown (in UTF-8, or in
+    the encoding that `encoding=NAME` names);
   - a line of a code block that runs pumpcalc-cli (or tools/run-cli) is a command: every
     option it uses must be one that `pumpcalc-cli --help` lists;
   - a code block marked `output=-`, `output=stderr` or `output=NAME` (with `exit=N` when the
     exit code is not 0) is what the last command prints or writes: the command is run and
-    its output compared byte for byte.
+    its output compared byte for byte (decoded from `encoding=NAME` where it is marked).
 Options shown on their own (`--motor-ratings FILE`) must be pumpcalc-cli's, tools/package's
 or, as the READMEs show them for installing, winget's.
 """
@@ -80,15 +81,16 @@ class ReadmeExamples(unittest.TestCase):
                 command, result, checked = None, None, 0
                 for attributes, content in blocks(text):
                     marks = dict(a.split("=", 1) for a in attributes if "=" in a)
+                    encoding = marks.get("encoding", "utf-8")
                     if "file" in marks:
-                        (folder / marks["file"]).write_text(content, encoding="utf-8")
+                        (folder / marks["file"]).write_bytes(content.encode(encoding))
                     elif "output" in marks:
                         with self.subTest(readme=readme.name, output=marks["output"]):
                             self.assertIsNotNone(command, "an output without a command")
                             result = self.run_command(command, folder)
                             got = {"-": result.stdout, "stderr": result.stderr}.get(
                                 marks["output"]) or (folder / marks["output"]).read_bytes()
-                            self.assertEqual(got.decode("utf-8"), content, command)
+                            self.assertEqual(got.decode(encoding), content, command)
                             self.assertEqual(result.returncode, int(marks.get("exit", 0)), command)
                             checked += 1
                     else:
