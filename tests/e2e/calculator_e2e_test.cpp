@@ -188,10 +188,13 @@ TEST(Calculator, TypingWithTheKeyboardAndTabbingThroughTheBoxes) {
   calculator.waitForInputIdle();
   // The flow box has the focus when the window opens; Tab moves on in tab order. Real key
   // strokes reach the program through the display a little later: wait for the last one.
+  ASSERT_TRUE(waitForFocus(calculator.box(1), timeout)) << "the flow box never had the focus";
   typeText(L"100");
   pressKey(VK_TAB);
+  ASSERT_TRUE(waitForFocus(calculator.box(2), timeout)) << "Tab did not reach the head box";
   typeText(L"50");
   pressKey(VK_TAB);
+  ASSERT_TRUE(waitForFocus(calculator.box(3), timeout)) << "Tab did not reach the efficiency box";
   typeText(L"80");
   waitUntil([&] { return calculator.text(3) == "80"; }, timeout);
   EXPECT_EQ(calculator.text(1), "100");
@@ -206,6 +209,7 @@ TEST(Calculator, KeysDoWhatTheControlsSayAndNothingMore) {
   ASSERT_TRUE(bringToFront(calculator.window()));
   calculator.waitForInputIdle();
   calculator.enter(L"100", L"50", L"80");
+  ASSERT_TRUE(waitForFocus(calculator.box(1), timeout)) << "the flow box never had the focus";
   // No button is the default or the cancel button and nothing has a help topic: Enter,
   // Esc and F1 in the flow box do nothing. The keys after them show that all were handled.
   for (WORD key : {VK_RETURN, VK_ESCAPE, VK_F1}) pressKey(key);
@@ -219,8 +223,10 @@ TEST(Calculator, KeysDoWhatTheControlsSayAndNothingMore) {
   // Tab and Shift+Tab select the whole text of the box they reach: typing replaces it
   // (else the boxes would read "5050" and "1005100").
   pressKey(VK_TAB);
+  ASSERT_TRUE(waitForFocus(calculator.box(2), timeout)) << "Tab did not reach the head box";
   typeText(L"50");
   pressKey(VK_TAB, kShift);
+  ASSERT_TRUE(waitForFocus(calculator.box(1), timeout)) << "Shift+Tab did not reach the flow box";
   typeText(L"100");
   ASSERT_TRUE(waitUntil([&] { return calculator.text(1) == "100"; }, timeout))
       << calculator.text(1);
@@ -230,6 +236,7 @@ TEST(Calculator, KeysDoWhatTheControlsSayAndNothingMore) {
   // adds to it.
   const RECT box = describeWindow(calculator.box(3)).rect;
   clickAt({box.right - 4, (box.top + box.bottom) / 2});
+  ASSERT_TRUE(waitForFocus(calculator.box(3), timeout)) << "the click did not focus its box";
   typeText(L"0");
   ASSERT_TRUE(waitUntil([&] { return calculator.text(3) == "800"; }, timeout))
       << calculator.text(3);
@@ -273,6 +280,7 @@ TEST(Calculator, ClosingAsksFirstAndRefusingKeepsEverything) {
       [&] { postClose(calculator.window()); },
       [&] {
         ASSERT_TRUE(bringToFront(calculator.window()));
+        ASSERT_TRUE(waitForFocus(calculator.window(), timeout)) << "the window never had the focus";
         pressKey(VK_F4, kAlt);
       },
   };
@@ -280,6 +288,7 @@ TEST(Calculator, ClosingAsksFirstAndRefusingKeepsEverything) {
       [&](HWND d) { clickButton(findChild(d, L"Button", L"Cancel")); },
       [&](HWND d) {
         ASSERT_TRUE(bringToFront(d));
+        ASSERT_TRUE(waitForFocus(d, timeout)) << "the confirmation never had the focus";
         pressKey(VK_ESCAPE);
       },
       [&](HWND d) { postClose(d); },

@@ -524,7 +524,7 @@ void clickAt(POINT screenPoint) {
   sendInputs(inputs);
 }
 
-bool bringToFront(HWND window) {
+bool bringToFront(HWND window, int timeoutMs) {
   requireWindow(window, "bringToFront");
   const DWORD thread = threadOf(window);
   // In front, and its own thread has taken the activation (and so set its focus): only
@@ -538,7 +538,22 @@ bool bringToFront(HWND window) {
   if (inFront()) return true;
   // Under Wine the foreground changes a moment after the call returns; hence the wait.
   SetForegroundWindow(window);
-  return waitUntil(inFront, 2000);
+  return waitUntil(inFront, timeoutMs);
+}
+
+bool waitForFocus(HWND window, int timeoutMs) {
+  requireWindow(window, "waitForFocus");
+  const HWND topLevel = GetAncestor(window, GA_ROOT);
+  const DWORD thread = threadOf(window);
+  return waitUntil(
+      [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetForegroundWindow() == topLevel && GetGUIThreadInfo(thread, &info) &&
+               info.hwndActive == topLevel &&
+               (info.hwndFocus == window || IsChild(window, info.hwndFocus));
+      },
+      timeoutMs);
 }
 
 // --- Wine ---------------------------------------------------------------------------------

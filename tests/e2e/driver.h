@@ -197,8 +197,12 @@ void pressKey(WORD virtualKey, Modifiers modifiers = kNoModifiers);
 void typeText(std::wstring_view text);
 // Moves the mouse to the screen point and clicks the left button there.
 void clickAt(POINT screenPoint);
-// Makes the window the foreground window; true once it is.
-bool bringToFront(HWND window);
+// Makes the window the foreground window; true once it is, within the time.
+bool bringToFront(HWND window, int timeoutMs = 15000);
+// True once, within the time, key strokes reach `window`: its top-level window is the
+// foreground window and active in its thread, and the thread's keyboard focus is `window`
+// or a window inside it. Wait for this before typing, as a user looks before typing.
+bool waitForFocus(HWND window, int timeoutMs);
 
 // Under Wine: whether this program runs under Wine (its ntdll exports wine_get_version).
 bool runningUnderWine();

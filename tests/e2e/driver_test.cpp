@@ -15,8 +15,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr DWORD kSampleExitCode = 7;
-constexpr int kFindTimeoutMs = 5000;
-constexpr int kActTimeoutMs = 2000;
+// Deadlines for what must happen: generous, since a loaded machine is slow, and spent only
+// when a test fails.
+constexpr int kFindTimeoutMs = 15000;
+constexpr int kActTimeoutMs = 15000;
 
 long long millisecondsSince(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
@@ -194,7 +196,14 @@ TEST_F(SampleProgram, NoWindowInTimeGivesNull) {
 TEST_F(SampleProgram, ReadingAGoneOrHungWindowFailsInsteadOfHanging) {
   ASSERT_NO_FATAL_FAILURE(start());
   clickButton(findChild(window_, L"Button", L"Sleep"));
-  Sleep(300);  // the program has taken the click and sleeps
+  // The program has taken the click and sleeps once it no longer answers at once.
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 50, &result) == 0;
+      },
+      kActTimeoutMs))
+      << "the program never took the click";
   const Clock::time_point started = Clock::now();
   EXPECT_THROW(windowText(window_), std::runtime_error);
   EXPECT_LT(millisecondsSince(started), 2800);
@@ -246,6 +255,7 @@ TEST_F(SampleProgram, AMessageBoxOpenedByAClickIsFoundAndAnswered) {
     EXPECT_NE(findChild(box, L"Static", L"Proceed?"), nullptr);
     if (byKeyboard) {
       ASSERT_TRUE(bringToFront(box));
+      ASSERT_TRUE(waitForFocus(box, kActTimeoutMs)) << "the box never had the focus";
       pressKey(VK_RETURN);
       EXPECT_TRUE(captionBecomes(L"OK"));
     } else {

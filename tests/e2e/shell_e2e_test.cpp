@@ -128,7 +128,9 @@ TEST(PumpcalcWindow, EveryWayOfClosingEndsTheProgram) {
   }
   {
     Started started = startPumpcalc();
+    ASSERT_TRUE(started.program.waitForInputIdle(timeout)) << "the program never became idle";
     ASSERT_TRUE(bringToFront(started.mainWindow));
+    ASSERT_TRUE(waitForFocus(started.mainWindow, timeout)) << "the window never had the focus";
     pressKey(VK_F4, kAlt);
     expectClosedWithExitCode(started.program, 0);
   }

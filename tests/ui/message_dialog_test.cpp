@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,29 +22,45 @@ namespace {
 using Step = std::function<void(HWND dialog)>;
 
 // Steps run one at a time by a timer, which fires only when every posted message has been
-// handled, the first once the dialog is active (under load Wine activates a window a while
-// after it shows); when they are done the run ends with this result, so that a dialog that
-// stays open shows as a failure instead of a hang.
+// handled. Each step waits until the dialog takes input: active, with the focus inside it
+// (under load Wine activates a window a while after it shows). If that does not come in
+// time, the run ends with a failure that says so instead of sending keys that would go
+// astray. When the steps are done the run ends with stillOpen, so that a dialog that stays
+// open shows as a failure instead of a hang.
 constexpr TModalResult stillOpen = 99;
-constexpr int ticksToActivate = 300;  // 3 s
+constexpr auto focusDeadline = std::chrono::seconds(30);
 
 struct Script {
   std::vector<Step> steps;
   std::size_t next = 0;
-  int waited = 0;
+  std::optional<std::chrono::steady_clock::time_point> waitingSince;
 };
 Script* activeScript = nullptr;
+
+bool takesInput(HWND dialog) {
+  const HWND focus = GetFocus();
+  return GetActiveWindow() == dialog && focus != nullptr && GetAncestor(focus, GA_ROOT) == dialog;
+}
 
 void CALLBACK runNextStep(HWND, UINT, UINT_PTR, DWORD) {
   // The test's dialog: the only one that exists.
   HWND dialog = FindWindowW(L"TMessageForm", nullptr);
-  if (activeScript->next == 0 && GetActiveWindow() != dialog &&
-      ++activeScript->waited < ticksToActivate) {
+  TCustomForm* form = TCustomForm::fromHandle(dialog);
+  if (form == nullptr) return;
+  Script& script = *activeScript;
+  if (!takesInput(dialog)) {
+    const auto now = std::chrono::steady_clock::now();
+    if (!script.waitingSince) script.waitingSince = now;
+    if (now - *script.waitingSince < focusDeadline) return;
+    ADD_FAILURE() << "the dialog was not active with the focus inside it within 30 s, before step "
+                  << script.next + 1;
+    form->ModalResult = stillOpen;
     return;
   }
-  if (activeScript->next < activeScript->steps.size()) {
-    activeScript->steps[activeScript->next++](dialog);
-  } else if (TCustomForm* form = TCustomForm::fromHandle(dialog)) {
+  script.waitingSince.reset();
+  if (script.next < script.steps.size()) {
+    script.steps[script.next++](dialog);
+  } else {
     form->ModalResult = stillOpen;
   }
 }
@@ -50,7 +68,7 @@ void CALLBACK runNextStep(HWND, UINT, UINT_PTR, DWORD) {
 // Runs `run` (which shows a dialog modally) with the steps acting on the dialog.
 template <class Run>
 TModalResult runWithSteps(std::vector<Step> steps, Run&& run) {
-  Script script{std::move(steps)};
+  Script script{std::move(steps), 0, std::nullopt};
   activeScript = &script;
   const UINT_PTR timer = SetTimer(nullptr, 0, 10, runNextStep);
   EXPECT_NE(timer, 0u);
