@@ -8,7 +8,8 @@
 #include "platform/console_main.h"
 #include "tests/support/fault_modes.h"
 
-int pumpcalc::platform::consoleMain(const std::vector<std::string_view>& arguments) {
+int pumpcalc::platform::consoleMain(const std::vector<std::string_view>& arguments,
+                                    StandardStreams&) {
   for (const std::string_view mode : arguments) {
     if (mode == "remove-hooks") removeErrorHooks();
     probe::failAs(mode);
