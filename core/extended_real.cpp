@@ -192,19 +192,20 @@ ExtendedReal extendedFromInt64(std::int64_t value) noexcept {
 }
 
 ExtendedReal roundToInteger(ExtendedReal a) noexcept {
+  FloatUnitState& unit = currentFloatUnit;
   if (isNormal(a)) {
     return roundPackInteger(a.isNegative(), a.biasedExponent() - extendedExponentBias,
-                            a.significand, floatUnit());
+                            a.significand, unit);
   }
   const Encoding e = x87rules::classify(a);
   if (const auto nan = x87rules::propagateNaN(a, e)) {
-    raiseFloatFlags(nan->flags);
+    unit.flags |= nan->flags;
     return nan->value;
   }
   if (e == Encoding::zero || e == Encoding::infinity) return a;
-  raiseFloatFlags(x87rules::denormalOperandFlags(e, e));
+  unit.flags |= x87rules::denormalOperandFlags(e, e);
   const Unpacked x = unpack(a);
-  return roundPackInteger(x.sign, x.exp, x.sig, floatUnit());
+  return roundPackInteger(x.sign, x.exp, x.sig, unit);
 }
 
 std::uint64_t toBinary64(ExtendedReal a) noexcept {
