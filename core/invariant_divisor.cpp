@@ -19,8 +19,9 @@ bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient,
                               FloatUnitState& unit) const noexcept {
   const std::uint64_t a = numerator.significand, d = divisor_.significand;
   if (d == 0 || !isNormal(numerator)) return false;
-  // a ≥ d: the quotient of the significands is 1.f, with 64 bits of f. a < d: it is 0.f with
-  // f ≥ 2^63. Either way the remainder tells what lies below f.
+  // The quotient of the significands as 1.f × 2^-k, with 64 bits of f and the remainder of
+  // f's division telling what lies below: a ≥ d gives a/d = 1 + (a - d)/d; a < d gives
+  // a/d = (1 + (2a - d)/d) / 2, where 2a - d (below d) is computed modulo 2^64.
   const bool atLeastOne = a >= d;
   int exponent = numerator.biasedExponent() - divisor_.biasedExponent() - (atLeastOne ? 0 : 1);
   // Near the ends of the range FDIV itself decides underflow and overflow.
@@ -28,7 +29,7 @@ bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient,
 
   // (high × 2^64) ÷ d with the reciprocal: Möller and Granlund, "Improved division by
   // invariant integers" (2011), algorithm 4, with a zero low word.
-  const std::uint64_t high = atLeastOne ? a - d : a;
+  const std::uint64_t high = a - d + (atLeastOne ? 0 : a);
   const u128 estimate = u128{reciprocal_} * high + (u128{high} << 64);
   std::uint64_t f = static_cast<std::uint64_t>(estimate >> 64) + 1;
   std::uint64_t remainder = 0 - f * d;
@@ -42,13 +43,9 @@ bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient,
     remainder -= d;
   }
 
-  // The quotient's 64 bits from its leading one, then its rounding bit and a sticky bit for
-  // the rest: for 1.f the last bit of f and the remainder; for 0.f the remainder against d/2.
-  const std::uint64_t rest = d - remainder;
-  const std::uint64_t leading = atLeastOne ? (std::uint64_t{1} << 63) | (f >> 1) : f;
-  const std::uint64_t below =
-      atLeastOne ? (f << 63) | (remainder != 0)
-                 : (std::uint64_t{remainder >= rest} << 63) | (remainder != 0 && remainder != rest);
+  // The leading one and f's top 63 bits; below them f's last bit and the remainder as sticky.
+  const std::uint64_t leading = (std::uint64_t{1} << 63) | (f >> 1);
+  const std::uint64_t below = (f << 63) | (remainder != 0);
   const std::uint64_t significand =
       roundCommonCase<64>(exponent, (u128{leading} << 64) | below, unit);
   quotient = ExtendedReal::fromBits(numerator.isNegative() != divisor_.isNegative(),
