@@ -46,22 +46,29 @@ bool scaleToIntegerFast(ExtendedReal magnitude, int scale, std::uint64_t& intege
   const u128 product = normalizedProduct(magnitude.significand, power.significand, exponent);
   // Only products from 1 to below 2^63 take this path.
   if (exponent < 0 || exponent > 62) return false;
-  const std::uint64_t rounded = roundCommonCase<64>(exponent, product, unit);
-  integer = integerNearest(exponent, rounded, unit);
+  FloatUnitState steps;  // the two roundings' flags, in a register, then one store
+  const std::uint64_t rounded = roundCommonCase<64>(exponent, product, steps);
+  integer = integerNearest(exponent, rounded, steps);
+  unit.flags |= steps.flags;
   return true;
 }
 
 // roundToInteger(x / 10) for an integer x from 10^18 to 2^63, with the bits and flags of that
-// FDIV and FRNDINT: the quotient q + r/10 (q = x div 10, below 2^60) exactly to 60 bits after
-// the point and a sticky bit, rounded to 64 bits, then to an integer.
+// FDIV and FRNDINT. x / 10 = q + r/10, and q's leading one is at bit 63 - shift: the 64 bits
+// from there are (q << shift) + (r << shift) / 10, and m = (r << shift) % 10, even and so never
+// a half, is what lies below them: m × floor(2^64 / 10) is nonzero and above 2^63 just as m/10
+// is nonzero and above 1/2.
 std::uint64_t tenthToInteger(std::uint64_t x, FloatUnitState& unit) noexcept {
   const std::uint64_t q = x / 10, r = x % 10;
-  const u128 exact = (u128{q} << 60) | ((r << 60) / 10);
-  const int shift = countLeadingZeros(exact);
-  const bool sticky = (r << 60) % 10 != 0;
-  int exponent = 67 - shift;  // exact × 2^-60 is (exact << shift) × 2^(exponent - 127)
-  const std::uint64_t rounded = roundCommonCase<64>(exponent, (exact << shift) | sticky, unit);
-  return integerNearest(exponent, rounded, unit);
+  const int shift = std::countl_zero(q);  // 4 to 7 here
+  const std::uint64_t rest = r << shift;
+  const u128 sig = (u128{(q << shift) + rest / 10} << 64) | (rest % 10 * 0x1999'9999'9999'9999u);
+  int exponent = 63 - shift;
+  FloatUnitState steps;
+  const std::uint64_t rounded = roundCommonCase<64>(exponent, sig, steps);
+  const std::uint64_t integer = integerNearest(exponent, rounded, steps);
+  unit.flags |= steps.flags;
+  return integer;
 }
 
 // The 18-digit integer rounded half-up to `precision` digits, with a constant divisor each.

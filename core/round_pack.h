@@ -34,7 +34,8 @@ inline std::uint64_t roundCommonCase(std::int32_t& exp, u128 sig, FloatUnitState
     rest = ((high & ((std::uint64_t{1} << dropped) - 1)) << 1) | (low != 0);
     half = std::uint64_t{1} << dropped;
   }
-  if (rest != 0) unit.flags |= flagPrecision;
+  // Set without a branch: exact and inexact results come mixed, in real data as in the parser.
+  unit.flags |= static_cast<std::uint8_t>((rest != 0) * flagPrecision);
   kept += roundsUp(rest, half, kept);
   if ((kept >> (precision - 1)) != 1) {  // carried out of the top bit (to 0 for 64 bits)
     kept = std::uint64_t{1} << (precision - 1);
@@ -51,7 +52,7 @@ inline std::uint64_t integerNearest(std::int32_t exp, std::uint64_t sig,
   if (exp >= 63) return sig;
   bool inexact = false;
   const std::uint64_t integer = shiftRightRoundingToNearestEven(sig, 63 - exp, inexact);
-  if (inexact) unit.flags |= flagPrecision;
+  unit.flags |= static_cast<std::uint8_t>(inexact * flagPrecision);
   return integer;
 }
 
