@@ -60,9 +60,9 @@ inline std::uint64_t integerNearest(std::int32_t exp, std::uint64_t sig,
 // so that bit 127 is set: `exp`, the operands' exponents added up, becomes the product's.
 inline u128 normalizedProduct(std::uint64_t x, std::uint64_t y, std::int32_t& exp) noexcept {
   const u128 product = u128{x} * y;
-  const int below = (product >> 127) == 0;
-  exp += 1 - below;
-  return product << below;
+  const bool below = (product >> 127) == 0;
+  exp += below ? 0 : 1;
+  return below ? product << 1 : product;
 }
 
 // sig × 2^(exp - 127), for sig with bit 127 set and anything below its rounding bit ORed
