@@ -22,14 +22,16 @@ bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient,
   // The quotient of the significands as 1.f × 2^-k, with 64 bits of f and the remainder of
   // f's division telling what lies below: a ≥ d gives a/d = 1 + (a - d)/d; a < d gives
   // a/d = (1 + (2a - d)/d) / 2, where 2a - d (below d) is computed modulo 2^64.
-  const bool atLeastOne = a >= d;
-  int exponent = numerator.biasedExponent() - divisor_.biasedExponent() - (atLeastOne ? 0 : 1);
+  // Without a branch: either case is as likely as the other.
+  const std::uint64_t belowOne = a < d;
+  int exponent =
+      numerator.biasedExponent() - divisor_.biasedExponent() - static_cast<int>(belowOne);
   // Near the ends of the range FDIV itself decides underflow and overflow.
   if (exponent < 1 - extendedExponentBias || exponent >= extendedExponentBias) return false;
 
   // (high × 2^64) ÷ d with the reciprocal: Möller and Granlund, "Improved division by
   // invariant integers" (2011), algorithm 4, with a zero low word.
-  const std::uint64_t high = a - d + (atLeastOne ? 0 : a);
+  const std::uint64_t high = belowOne != 0 ? a + (a - d) : a - d;
   const u128 estimate = u128{reciprocal_} * high + (u128{high} << 64);
   std::uint64_t f = static_cast<std::uint64_t>(estimate >> 64) + 1;
   std::uint64_t remainder = 0 - f * d;
