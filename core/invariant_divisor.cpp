@@ -19,10 +19,8 @@ bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient,
                               FloatUnitState& unit) const noexcept {
   const std::uint64_t a = numerator.significand, d = divisor_.significand;
   if (d == 0 || !isNormal(numerator)) return false;
-  // The quotient of the significands as 1.f × 2^-k, with 64 bits of f and the remainder of
-  // f's division telling what lies below: a ≥ d gives a/d = 1 + (a - d)/d; a < d gives
-  // a/d = (1 + (2a - d)/d) / 2, where 2a - d (below d) is computed modulo 2^64.
-  // Without a branch: either case is as likely as the other.
+  // a ≥ d: the quotient of the significands is 1.f, with 64 bits of f. a < d: it is 0.f with
+  // f ≥ 2^63. Either is as likely as the other, so the exponent takes the case as a number.
   const std::uint64_t belowOne = a < d;
   int exponent =
       numerator.biasedExponent() - divisor_.biasedExponent() - static_cast<int>(belowOne);
@@ -31,7 +29,7 @@ bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient,
 
   // (high × 2^64) ÷ d with the reciprocal: Möller and Granlund, "Improved division by
   // invariant integers" (2011), algorithm 4, with a zero low word.
-  const std::uint64_t high = belowOne != 0 ? a + (a - d) : a - d;
+  const std::uint64_t high = belowOne != 0 ? a : a - d;
   const u128 estimate = u128{reciprocal_} * high + (u128{high} << 64);
   std::uint64_t f = static_cast<std::uint64_t>(estimate >> 64) + 1;
   std::uint64_t remainder = 0 - f * d;
@@ -45,11 +43,15 @@ bool InvariantDivisor::divide(ExtendedReal numerator, ExtendedReal& quotient,
     remainder -= d;
   }
 
-  // The leading one and f's top 63 bits; below them f's last bit and the remainder as sticky.
-  const std::uint64_t leading = (std::uint64_t{1} << 63) | (f >> 1);
-  const std::uint64_t below = (f << 63) | (remainder != 0);
+  // 1.f keeps the one and f's top 63 bits, rounds with f's last bit, the remainder sticky.
+  // 0.f keeps all of f and rounds with the remainder against d/2 (rest < remainder: above
+  // half, equal: a half).
+  const std::uint64_t rest = d - remainder;
   const std::uint64_t significand =
-      roundCommonCase<64>(exponent, (u128{leading} << 64) | below, unit);
+      belowOne != 0 ? roundCommonCase<64>(exponent, f, remainder >= rest,
+                                          remainder != 0 && remainder != rest, unit)
+                    : roundCommonCase<64>(exponent, (std::uint64_t{1} << 63) | (f >> 1), f & 1,
+                                          remainder != 0, unit);
   quotient = ExtendedReal::fromBits(numerator.isNegative() != divisor_.isNegative(),
                                     static_cast<std::uint16_t>(exponent + extendedExponentBias),
                                     significand);

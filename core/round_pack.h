@@ -21,27 +21,35 @@ namespace pumpcalc {
 ExtendedReal roundPackExtendedGeneral(bool sign, std::int32_t exp, u128 sig,
                                       FloatUnitState& unit) noexcept;
 
-// The common case of a format of `precision` bits (at most 64): sig (bit 127 set) rounded to
-// its top `precision` bits, the precision flag raised when that was inexact. A rounding that
-// carries out of the top bit gives the next power of two, with exp one larger. Worked on
-// 64-bit words, the low one below the kept bits a sticky bit for fewer than 64.
+// The common case of a format of `precision` bits (at most 64): a value of `precision` kept
+// bits (the top one set), with the rounding bit below them and whether anything below that
+// is set, rounded to nearest, ties to even, the precision flag raised when that was inexact.
+// A rounding that carries out of the top bit gives the next power of two, with exp one
+// larger.
 template <int precision>
-inline std::uint64_t roundCommonCase(std::int32_t& exp, u128 sig, FloatUnitState& unit) noexcept {
-  constexpr int dropped = 64 - precision;
-  const auto high = static_cast<std::uint64_t>(sig >> 64), low = static_cast<std::uint64_t>(sig);
-  std::uint64_t kept = high >> dropped, rest = low, half = std::uint64_t{1} << 63;
-  if constexpr (dropped != 0) {
-    rest = ((high & ((std::uint64_t{1} << dropped) - 1)) << 1) | (low != 0);
-    half = std::uint64_t{1} << dropped;
-  }
+inline std::uint64_t roundCommonCase(std::int32_t& exp, std::uint64_t kept, std::uint64_t roundBit,
+                                     bool sticky, FloatUnitState& unit) noexcept {
   // Set without a branch: exact and inexact results come mixed, in real data as in the parser.
-  unit.flags |= static_cast<std::uint8_t>((rest != 0) * flagPrecision);
-  kept += roundsUp(rest, half, kept);
+  unit.flags |= static_cast<std::uint8_t>((roundBit != 0 || sticky) * flagPrecision);
+  kept += roundsUp(roundBit, sticky, kept);
   if ((kept >> (precision - 1)) != 1) {  // carried out of the top bit (to 0 for 64 bits)
     kept = std::uint64_t{1} << (precision - 1);
     ++exp;
   }
   return kept;
+}
+
+// The same for sig (bit 127 set) rounded to its top `precision` bits.
+template <int precision>
+inline std::uint64_t roundCommonCase(std::int32_t& exp, u128 sig, FloatUnitState& unit) noexcept {
+  constexpr int dropped = 64 - precision;  // of the high word; the low word lies below them
+  const auto high = static_cast<std::uint64_t>(sig >> 64), low = static_cast<std::uint64_t>(sig);
+  if constexpr (dropped == 0) {
+    return roundCommonCase<precision>(exp, high, low >> 63, (low << 1) != 0, unit);
+  } else {
+    return roundCommonCase<precision>(exp, high >> dropped, (high >> (dropped - 1)) & 1,
+                                      ((high << (65 - dropped)) | low) != 0, unit);
+  }
 }
 
 // The common case of the integers: the integer nearest to sig × 2^(exp - 63), ties to even,

@@ -43,13 +43,13 @@ inline std::uint64_t divideWords(std::uint64_t high, std::uint64_t low, std::uin
 #endif
 }
 
-// 1 when a value rounds up to nearest, ties to even: `rest` is what lies below its last kept
-// bit, `half` is half a unit of that bit, and `kept` holds the bit itself (in bit 0). Made
-// without a branch: with real data each way is as likely as the other, and a mispredicted
-// branch costs more than the whole decision.
+// 1 when a value rounds up to nearest, ties to even: `roundBit` is the first bit below its
+// last kept bit (0 or 1), `sticky` tells whether any bit below that one is set, and `kept`
+// holds the last kept bit (in bit 0). Made without a branch: with real data each way is as
+// likely as the other, and a mispredicted branch costs more than the whole decision.
 template <class U>
-constexpr U roundsUp(U rest, std::type_identity_t<U> half, std::type_identity_t<U> kept) noexcept {
-  return static_cast<U>(rest > half) | (static_cast<U>(rest == half) & kept & 1);
+constexpr U roundsUp(U roundBit, bool sticky, std::type_identity_t<U> kept) noexcept {
+  return roundBit & (static_cast<U>(sticky) | kept);
 }
 
 // x ÷ 2^dropped rounded to the nearest integer, ties to even, for 1 <= dropped < the width of
@@ -58,9 +58,10 @@ constexpr U roundsUp(U rest, std::type_identity_t<U> half, std::type_identity_t<
 template <class U>
 constexpr U shiftRightRoundingToNearestEven(U x, int dropped, bool& inexact) noexcept {
   const U kept = x >> dropped;
-  const U rest = x & ((U{1} << dropped) - 1);
-  inexact = rest != 0;
-  return kept + roundsUp(rest, U{1} << (dropped - 1), kept);
+  const U roundBit = (x >> (dropped - 1)) & 1;
+  const bool sticky = (x & ((U{1} << (dropped - 1)) - 1)) != 0;
+  inexact = roundBit != 0 || sticky;
+  return kept + roundsUp(roundBit, sticky, kept);
 }
 
 }  // namespace pumpcalc
