@@ -3,6 +3,7 @@
 #include "core/round_pack.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "core/x87_rules.h"
 

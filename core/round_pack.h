@@ -7,7 +7,6 @@
 // masked: an overflow becomes an infinity, an underflow a denormal or zero.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 
 #include "core/extended_real.h"
