@@ -59,7 +59,6 @@ class TApplication : public platform::WindowObject {
   void reportMessageError() noexcept override;
   void dispatch(MSG& message);
   void handFocusToTopWindow();
-  void minimizeWithoutAnimation();
 
   std::vector<std::unique_ptr<TCustomForm>> forms_;
   UINT taskbarCreatedMessage_ = 0;

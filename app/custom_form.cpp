@@ -3,8 +3,6 @@
 #include "app/application.h"
 #include "app/error_reporting.h"
 #include "app/window_messages.h"
-#include "core/errors.h"
-#include "platform/win32/modal_scope.h"
 #include "platform/win32/screen.h"
 
 namespace pumpcalc {
@@ -33,18 +31,6 @@ DWORD styleOf(const TCustomForm& form) {
   return style;
 }
 
-int showCommandOf(TWindowState state) {
-  switch (state) {
-    case wsMinimized:
-      return SW_SHOWMINNOACTIVE;
-    case wsMaximized:
-      return SW_SHOWMAXIMIZED;
-    case wsNormal:
-      break;
-  }
-  return SW_SHOWNORMAL;
-}
-
 int fontPoints(int height, int pixelsPerInch) { return -mulDiv(height, 72, pixelsPerInch); }
 int fontHeight(int points, int pixelsPerInch) { return -mulDiv(points, pixelsPerInch, 72); }
 
@@ -56,7 +42,7 @@ TCustomForm::~TCustomForm() {
   const bool wasVisible = visible();
   accessibleNames_.clear();
   destroyOwnWindow();
-  if (wasVisible && Application != nullptr) Application->updateApplicationWindowVisibility();
+  if (wasVisible) Application->updateApplicationWindowVisibility();
 }
 
 TControl* TCustomForm::findControl(std::string_view name) const {
@@ -124,7 +110,7 @@ void TCustomForm::load() {
   params.top = Top;
   params.width = Width;
   params.height = Height;
-  params.parent = Application != nullptr ? Application->applicationWindow() : nullptr;
+  params.parent = Application->applicationWindow();
   createOwnWindow(params);
   if (BorderStyle == bsDialog) {
     // A dialog frame: no resizing, and only Move and Close on its system menu.
@@ -166,14 +152,14 @@ TCustomForm* TCustomForm::fromHandle(HWND window) noexcept {
 
 HWND TCustomForm::createChildWindow(const TControl& control, const wchar_t* className, DWORD style,
                                     DWORD exStyle, HFONT font) {
-  const POINT scrolled = scrollOffset();
+  const RECT place = placeOf(control.bounds);
   platform::WindowParams params;
   params.className = className;
   params.caption = control.caption;
   params.style = WS_CHILD | WS_VISIBLE | style;
   params.exStyle = exStyle;
-  params.left = control.bounds.left - scrolled.x;
-  params.top = control.bounds.top - scrolled.y;
+  params.left = place.left;
+  params.top = place.top;
   params.width = control.bounds.width;
   params.height = control.bounds.height;
   params.parent = handle();
@@ -183,42 +169,21 @@ HWND TCustomForm::createChildWindow(const TControl& control, const wchar_t* clas
   return window;
 }
 
-bool TCustomForm::visible() const noexcept {
-  return handle() != nullptr && IsWindowVisible(handle());
-}
-
-void TCustomForm::applyPosition() {
-  if (Position == poScreenCenter) {
-    Bounds place = centeredOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                    Width, Height);
-    HWND active = GetActiveWindow();
-    if (DefaultMonitor == dmActiveForm && active != nullptr && Application != nullptr &&
-        Application->mainWindow != nullptr &&
-        MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST) !=
-            MonitorFromWindow(handle(), MONITOR_DEFAULTTONEAREST)) {
-      const RECT monitor = platform::monitorBoundsOf(active);
-      place = centeredOnMonitor({monitor.left, monitor.top, monitor.right, monitor.bottom}, Width,
-                                Height);
-    }
-    Left = place.left;
-    Top = place.top;
-    SetWindowPos(handle(), nullptr, Left, Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+void TCustomForm::restoreFocus() {
+  // Back to the control that had the focus, or the first one in tab order, unless the focus
+  // is already inside the window.
+  HWND focus = GetFocus();
+  if (focus != nullptr && GetAncestor(focus, GA_ROOT) == handle()) return;
+  if (IsWindow(lastFocus_)) {
+    SetFocus(lastFocus_);
+  } else {
+    focusFirstControl();
   }
-  Position = poDesigned;
-}
-
-void TCustomForm::show() {
-  if (!placed_) {
-    applyPosition();
-    placed_ = true;
+  // An edit box that gets the focus this way shows its whole text selected.
+  focus = GetFocus();
+  if (focus != nullptr && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) {
+    SendMessageW(focus, EM_SETSEL, 0, -1);
   }
-  ShowWindow(handle(), showCommandOf(WindowState));
-  if (Application != nullptr) Application->updateApplicationWindowVisibility();
-}
-
-void TCustomForm::hide() {
-  ShowWindow(handle(), SW_HIDE);
-  if (Application != nullptr) Application->updateApplicationWindowVisibility();
 }
 
 void TCustomForm::focusFirstControl() {
@@ -240,14 +205,12 @@ void TCustomForm::paintControls() {
 }
 
 LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND window = handle();
   switch (message) {
     case WM_CLOSE:
       closeWindow(*this);
       return 0;
     case WM_SYSCOMMAND:
-      if (platform::systemCommand(wParam) == SC_MINIMIZE && Application != nullptr &&
-          Application->mainWindow == this) {
+      if (platform::systemCommand(wParam) == SC_MINIMIZE && Application->mainWindow == this) {
         Application->minimizeApplication();
         return 0;
       }
@@ -256,24 +219,12 @@ LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return queryClose(*this) ? TRUE : FALSE;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) {
-        // Back to the control that had the focus, or the first one in tab order, unless
-        // the focus is already inside the window.
-        HWND focus = GetFocus();
-        if (focus != nullptr && GetAncestor(focus, GA_ROOT) == window) return 0;
-        if (IsWindow(lastFocus_)) {
-          SetFocus(lastFocus_);
-        } else {
-          focusFirstControl();
-        }
-        // An edit box that gets the focus this way shows its whole text selected.
-        focus = GetFocus();
-        if (focus != nullptr && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) {
-          SendMessageW(focus, EM_SETSEL, 0, -1);
-        }
+        restoreFocus();
         return 0;
       }
+      // The control that has the focus as the window loses the activation.
       lastFocus_ = GetFocus();
-      if (lastFocus_ != nullptr && GetAncestor(lastFocus_, GA_ROOT) != window) {
+      if (lastFocus_ != nullptr && GetAncestor(lastFocus_, GA_ROOT) != handle()) {
         lastFocus_ = nullptr;
       }
       break;
@@ -303,8 +254,6 @@ LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case WM_GETDLGCODE:
-      break;
     case releaseMessage:
       destroyOwnWindow();
       return 0;
@@ -317,87 +266,5 @@ LRESULT TCustomForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // The error net of every message: an error ends the message's handling, is reported, and
 // the program goes on.
 void TCustomForm::reportMessageError() noexcept { reportError(); }
-
-bool queryClose(TCustomForm& form) {
-  bool canClose = true;
-  if (form.OnCloseQuery) form.OnCloseQuery(form, canClose);
-  return canClose;
-}
-
-namespace {
-
-// The close protocol of every window, normal or modal: OnCloseQuery may refuse, and then the
-// window stays (caNone); else OnClose may change the action from caHide.
-TCloseAction closeAction(TCustomForm& form) {
-  if (!queryClose(form)) return caNone;
-  TCloseAction action = caHide;
-  if (form.OnClose) form.OnClose(form, action);
-  return action;
-}
-
-}  // namespace
-
-void closeWindow(TCustomForm& form) {
-  // A modal window's run ends it: its loop sees the result and takes the protocol's steps.
-  if (form.isModal()) {
-    form.ModalResult = mrCancel;
-    return;
-  }
-  const TCloseAction action = closeAction(form);
-  if (action == caNone) return;
-  if (Application != nullptr && &form == Application->mainWindow) {
-    Application->requestTermination();
-  } else if (action == caHide) {
-    form.hide();
-  } else if (action == caMinimize) {
-    ShowWindow(form.handle(), SW_MINIMIZE);
-  } else {
-    PostMessageW(form.handle(), releaseMessage, 0, 0);
-  }
-}
-
-TModalResult runModal(TCustomForm& form) {
-  if (form.visible() || !IsWindowEnabled(form.handle()) || form.modal_) {
-    throw Exception("Cannot make a visible window modal");
-  }
-  platform::cancelMouseCapture(true);
-  form.modal_ = true;
-  platform::ModalScope modal(form.handle());
-
-  // Everything is restored however the run ends, an escaping error included; the window
-  // that was active before becomes active again only if this one still was at the end.
-  struct Restore {
-    TCustomForm& form;
-    platform::ModalScope& modal;
-    ~Restore() {
-      const bool stillActive = GetActiveWindow() == form.handle();
-      if (form.handle() != nullptr) form.hide();
-      modal.end(stillActive);
-      form.modal_ = false;
-    }
-  } restore{form, modal};
-
-  form.show();
-  SetWindowPos(form.handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  SetActiveWindow(form.handle());
-  form.ModalResult = mrNone;
-  do {
-    Application->handleNextMessage();
-    if (Application->stopRequested) {
-      form.ModalResult = mrCancel;
-    } else if (form.ModalResult != mrNone) {
-      // The window may refuse, or its close action keep it open; the run hides it.
-      try {
-        const TCloseAction action = closeAction(form);
-        if (action == caNone) form.ModalResult = mrNone;
-        if (action == caFree) PostMessageW(form.handle(), releaseMessage, 0, 0);
-      } catch (...) {
-        form.ModalResult = mrNone;
-        reportError();
-      }
-    }
-  } while (form.ModalResult == mrNone);
-  return form.ModalResult;
-}
 
 }  // namespace pumpcalc

@@ -1,6 +1,7 @@
-// TCustomForm: what every window of the program is, with the window rules: scaling of its
-// stored layout, placement on first showing, closing, and the modal run. Its scrolling is
-// in form_scrolling.cpp, its fonts in font_cache.h.
+// TCustomForm: what every window of the program is, with the window rules: its layout,
+// controls, focus and messages here; placement, showing and hiding in form_placement.cpp;
+// closing and the modal run in form_closing.cpp; scrolling in form_scrolling.cpp; fonts in
+// font_cache.h. A window lives within the life of the application object, Application.
 #pragma once
 
 #include <functional>
@@ -117,8 +118,12 @@ class TCustomForm : public platform::WindowObject {
   void show();  // with the show command of its WindowState; placed on the first showing
   void hide();
   bool isModal() const noexcept { return modal_; }
-  // How far the client area is scrolled: controls drawn by the form subtract it.
+  // How far the client area is scrolled, and where bounds of the layout are in it now.
   POINT scrollOffset() const noexcept { return {scroll_[0], scroll_[1]}; }
+  RECT placeOf(const Bounds& b) const noexcept {
+    return {b.left - scroll_[0], b.top - scroll_[1], b.left + b.width - scroll_[0],
+            b.top + b.height - scroll_[1]};
+  }
 
   // The window's answer to the control keys (Tab, arrows, Enter, Esc, accelerators) for a
   // key message of one of its windows; true when it consumed the message.
@@ -136,8 +141,10 @@ class TCustomForm : public platform::WindowObject {
 
  private:
   friend TModalResult runModal(TCustomForm& form);
-  void applyPosition();
+  void applyPosition();  // form_placement.cpp
   void paintControls();
+  // The focus when the window is activated: where it was, or on the first control.
+  void restoreFocus();
   void focusFirstControl();
   // Scrolling (form_scrolling.cpp).
   void updateScrollBars();

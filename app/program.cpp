@@ -22,11 +22,13 @@ int runProgram(const std::function<void()>& body) {
     installErrorHooks(reportUnhandledError);
     platform::loadLocaleNumberSettings();
     {
-      auto application = std::make_unique<TApplication>();
-      Application = application.get();
+      // Application names the object until it is gone, also while an escaping error
+      // destroys it with the windows that still need it.
       struct Release {
         ~Release() { Application = nullptr; }
       } release;
+      auto application = std::make_unique<TApplication>();
+      Application = application.get();
       body();
       application->shutDown();
     }

@@ -8,8 +8,9 @@
 
 #include "core/float_unit.h"
 #include "core/locale_numbers.h"
-#include "core/nearest_even.h"
 #include "core/powers_of_ten.h"
+#include "core/round_pack.h"
+#include "core/wide_integer.h"
 
 namespace pumpcalc {
 namespace {
@@ -34,56 +35,40 @@ std::uint64_t integerValue(ExtendedReal x) noexcept {
 
 // The scaling to an integer for the common magnitudes: when the scale 18 - exponent lies in
 // 1..31, scaleByPowerOfTen is the one multiplication by PowersOfTenLow[scale], and the product
-// is a normal number below 2^64. This does that multiplication (rounded to 64 bits, ties to even)
-// and the FRNDINT after it on integers, with the same bits and the same precision flag as
-// the two operations. Returns false, having raised nothing, where it does not apply: the
-// caller then calls scaleByPowerOfTen and roundToInteger.
+// is a normal number below 2^63. This is that FMUL, its exact product rounded, and the
+// FRNDINT after it, without the calls. Returns false, having raised nothing, where it does not
+// apply: the caller then calls scaleByPowerOfTen and roundToInteger.
 bool scaleToIntegerFast(ExtendedReal magnitude, int scale, std::uint64_t& integer,
                         FloatUnitState& unit) noexcept {
   if (scale < 1 || scale > 31 || (magnitude.significand >> 63) == 0) return false;
   const ExtendedReal power = PowersOfTenLow[static_cast<std::size_t>(scale)];
-  const unsigned __int128 product =
-      static_cast<unsigned __int128>(magnitude.significand) * power.significand;
-  std::uint64_t high = static_cast<std::uint64_t>(product >> 64);
-  std::uint64_t low = static_cast<std::uint64_t>(product);
-  // Normalized: shifted once when the product is below 2. The value is then
-  // high × 2^(exponent - 63) once rounded.
-  const unsigned shifted = static_cast<unsigned>(~high >> 63);
-  high = (high << shifted) | ((low >> 63) & shifted);
-  low <<= shifted;
-  int exponent = magnitude.biasedExponent() + power.biasedExponent() - 2 * extendedExponentBias +
-                 1 - static_cast<int>(shifted);
-  // Only integers of 1 to 63 bits with a fraction to round take this path.
+  int exponent = magnitude.biasedExponent() + power.biasedExponent() - 2 * extendedExponentBias;
+  const u128 product = normalizedProduct(magnitude.significand, power.significand, exponent);
+  // Only products from 1 to below 2^63 take this path.
   if (exponent < 0 || exponent > 62) return false;
-  constexpr std::uint64_t halfway = 1ull << 63;
-  high += roundsUp(low, halfway, high);
-  if (high == 0) {  // all ones rounded up: the next binade
-    high = halfway;
-    if (++exponent > 62) return false;
-  }
-  const int shift = 63 - exponent;
-  const std::uint64_t fraction = high & ((1ull << shift) - 1);
-  const std::uint64_t whole = high >> shift;
-  integer = whole + roundsUp(fraction, 1ull << (shift - 1), whole);
-  unit.flags |= static_cast<std::uint8_t>(((low | fraction) != 0) * flagPrecision);
+  FloatUnitState steps;  // the two roundings' flags, in a register, then one store
+  const std::uint64_t rounded = roundCommonCase<64>(exponent, product, steps);
+  integer = integerNearest(exponent, rounded, steps);
+  unit.flags |= steps.flags;
   return true;
 }
 
-// roundToInteger(x / 10) for an integer x from 10^18 to 2^63, with the bits and the precision
-// flag of that FDIV and FRNDINT: the quotient q + r/10 (q = x div 10) rounded to 64 bits,
-// which leaves as many bits after the point as q's width falls short of 64, then rounded to
-// an integer, each time to nearest, ties to even.
+// roundToInteger(x / 10) for an integer x from 10^18 to 2^63, with the bits and flags of that
+// FDIV and FRNDINT. x / 10 = q + r/10, and q's leading one is at bit 63 - shift: the 64 bits
+// from there are (q << shift) + (r << shift) / 10, and m = (r << shift) % 10, even and so never
+// a half, is what lies below them: m × floor(2^64 / 10) is nonzero and above 2^63 just as m/10
+// is nonzero and above 1/2.
 std::uint64_t tenthToInteger(std::uint64_t x, FloatUnitState& unit) noexcept {
   const std::uint64_t q = x / 10, r = x % 10;
-  const int fractionBits = std::countl_zero(q);  // 4 to 7 here
-  const std::uint64_t rest = r << fractionBits;
-  // rest % 10 is even: the division is never a tie. No carry: rest / 10 < 2^fractionBits - 1.
-  const std::uint64_t significand =
-      (q << fractionBits) + rest / 10 + static_cast<std::uint64_t>(rest % 10 > 5);
-  const std::uint64_t fraction = significand & ((1ull << fractionBits) - 1);
-  const std::uint64_t whole = significand >> fractionBits;
-  unit.flags |= static_cast<std::uint8_t>(((rest % 10 | fraction) != 0) * flagPrecision);
-  return whole + roundsUp(fraction, 1ull << (fractionBits - 1), whole);
+  const int shift = std::countl_zero(q);  // 4 to 7 here
+  const std::uint64_t rest = r << shift;
+  const u128 sig = (u128{(q << shift) + rest / 10} << 64) | (rest % 10 * 0x1999'9999'9999'9999u);
+  int exponent = 63 - shift;
+  FloatUnitState steps;
+  const std::uint64_t rounded = roundCommonCase<64>(exponent, sig, steps);
+  const std::uint64_t integer = integerNearest(exponent, rounded, steps);
+  unit.flags |= steps.flags;
+  return integer;
 }
 
 // The 18-digit integer rounded half-up to `precision` digits, with a constant divisor each.
@@ -188,7 +173,7 @@ std::uint64_t eightDigits(std::uint32_t v) noexcept {
   return (((pairs - 10 * tens) << 8) + tens) | asciiZeros;
 }
 
-using DigitImage = unsigned __int128;
+using DigitImage = u128;
 void store(char* at, DigitImage bytes) noexcept { std::memcpy(at, &bytes, sizeof bytes); }
 
 // A significand of `count` digits (v < 10^count) as text: its last sixteen digits as an

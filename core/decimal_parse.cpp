@@ -1,12 +1,10 @@
 #include "core/decimal_parse.h"
 
-#include <array>
-#include <bit>
 #include <cstdint>
+#include <utility>
 
 #include "core/errors.h"
 #include "core/float_unit.h"
-#include "core/invariant_divisor.h"
 #include "core/locale_numbers.h"
 #include "core/powers_of_ten.h"
 #include "core/string_table.h"
@@ -30,25 +28,13 @@ constexpr ExtendedReal digitValues[10] = {
     digitValue(0), digitValue(1), digitValue(2), digitValue(3), digitValue(4),
     digitValue(5), digitValue(6), digitValue(7), digitValue(8), digitValue(9)};
 
-// Division by each entry of PowersOfTenLow. (PowersOfTenLow is constant-initialized: it
-// is there before this is made.)
-const std::array<InvariantDivisor, 32> powerDivisors = [] {
-  std::array<InvariantDivisor, 32> divisors;
-  for (std::size_t k = 0; k < divisors.size(); ++k) {
-    divisors[k] = InvariantDivisor(PowersOfTenLow[k]);
-  }
-  return divisors;
-}();
-
 // m ÷ 10^k for 0 < m < 2^63 and 1 <= k <= 31, rounded as FDIV by PowersOfTenLow[k] rounds
 // it. The quotient is normal, and only the precision flag could be raised, which the
 // conversion discards.
 ExtendedReal divideByPowerOfTen(std::uint64_t m, int k, FloatUnitState& unit) noexcept {
-  const int shift = std::countl_zero(m);
-  const ExtendedReal numerator = ExtendedReal::fromBits(
-      false, static_cast<std::uint16_t>(63 - shift + extendedExponentBias), m << shift);
+  const ExtendedReal numerator = extendedFromUint64(m);
   ExtendedReal quotient;
-  if (!powerDivisors[static_cast<std::size_t>(k)].divide(numerator, quotient, unit)) {
+  if (!PowersOfTenLowDivisors[static_cast<std::size_t>(k)].divide(numerator, quotient, unit)) {
     quotient = numerator / PowersOfTenLow[static_cast<std::size_t>(k)];  // not reached
   }
   return quotient;
@@ -81,6 +67,20 @@ bool convertPlainDecimal(std::string_view text, char separator, ExtendedReal& va
   return true;
 }
 
+// The exponent part at p, if there is one ("E" or "e", at most one sign, digits), read up to
+// its end: its value, whose digits stop at exponentDigitStop.
+std::int32_t readExponent(const char*& p, const char* end) noexcept {
+  if (p == end || (*p & ~0x20) != 'E') return 0;
+  ++p;
+  const char sign = p != end ? *p : '\0';
+  if (sign == '+' || sign == '-') ++p;
+  std::int32_t exponent = 0;
+  while (p != end && isDigit(*p) && exponent < exponentDigitStop) {
+    exponent = exponent * 10 + (*p++ - '0');
+  }
+  return sign == '-' ? -exponent : exponent;
+}
+
 // Reads the text; the float unit, this thread's, is already under ConversionControlWord.
 bool convert(std::string_view text, char separator, ExtendedReal& value,
              FloatUnitState& unit) noexcept {
@@ -89,53 +89,35 @@ bool convert(std::string_view text, char separator, ExtendedReal& value,
   auto skipSpaces = [&] {
     while (p != end && *p == ' ') ++p;
   };
-  const ExtendedReal ten = PowersOfTenLow[1];
-
   skipSpaces();
   const char sign = p != end ? *p : '\0';
   if (sign == '+' || sign == '-') ++p;
   const char* const mantissaStart = p;
 
+  // The digits accumulate as acc × 10 + d, each step rounded. While their value stays below
+  // 2^63 every step is exact, so an integer gives the same bits at a fraction of the cost.
   ExtendedReal accumulator{};
-  // While the digits' value stays below 2^63, every acc × 10 + d is exact, so an integer
-  // gives the same bits as the rounded sequence at a fraction of the cost.
   std::uint64_t exact = 0;
   bool inInteger = true;
   auto addDigit = [&](int d) {
-    if (inInteger) {
-      if (exact <= (0x7FFFFFFFFFFFFFFFull - 9) / 10) {
-        exact = exact * 10 + static_cast<std::uint64_t>(d);
-        return;
-      }
-      accumulator = extendedFromInt64(static_cast<std::int64_t>(exact));
-      inInteger = false;
+    if (inInteger && exact <= (0x7FFFFFFFFFFFFFFFull - 9) / 10) {
+      exact = exact * 10 + static_cast<std::uint64_t>(d);
+      return;
     }
-    accumulator = accumulator * ten;
-    accumulator = accumulator + digitValues[d];
+    if (std::exchange(inInteger, false)) {
+      accumulator = extendedFromInt64(static_cast<std::int64_t>(exact));
+    }
+    accumulator = accumulator * PowersOfTenLow[1] + digitValues[d];
   };
   while (p != end && isDigit(*p)) addDigit(*p++ - '0');
   // n is the decimal exponent; fraction digits are counted in 64 bits and n is clamped
   // later, so that no text, however long, can overflow it.
   std::int64_t n = 0;
   if (p != end && *p == separator) {
-    ++p;
-    while (p != end && isDigit(*p)) {
-      addDigit(*p++ - '0');
-      --n;
-    }
+    for (++p; p != end && isDigit(*p); --n) addDigit(*p++ - '0');
   }
   if (p == mantissaStart) return false;
-
-  if (p != end && (*p & ~0x20) == 'E') {
-    ++p;
-    const char exponentSign = p != end ? *p : '\0';
-    if (exponentSign == '+' || exponentSign == '-') ++p;
-    std::int32_t exponent = 0;
-    while (p != end && isDigit(*p) && exponent < exponentDigitStop) {
-      exponent = exponent * 10 + (*p++ - '0');
-    }
-    n += exponentSign == '-' ? -exponent : exponent;
-  }
+  n += readExponent(p, end);
   skipSpaces();
   if (p != end) return false;
 

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <exception>
 #include <initializer_list>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,7 +43,6 @@ class Exception : public std::exception {
 
   // Raises a copy of this object, with its dynamic class.
   [[noreturn]] virtual void raise() const { throw *this; }
-  virtual std::unique_ptr<Exception> clone() const { return std::make_unique<Exception>(*this); }
 
   // Where the error was raised, when known (0 otherwise).
   std::uintptr_t raiseAddress() const noexcept { return raiseAddress_; }
@@ -66,8 +64,7 @@ class Exception : public std::exception {
  public:                                                            \
   using Base::Base;                                                 \
   const char* className() const noexcept override { return #Name; } \
-  [[noreturn]] void raise() const override { throw *this; }         \
-  std::unique_ptr<Exception> clone() const override { return std::make_unique<Name>(*this); }
+  [[noreturn]] void raise() const override { throw *this; }
 
 #define PUMPCALC_DECLARE_ERROR_CLASS(Name, Base) \
   class Name : public Base {                     \

@@ -1,7 +1,7 @@
 // The x87 arithmetic in integer operations. Each operation settles its special operands
 // (NaNs, infinities, zeros; the x87's own rules are in x87_rules.h) and otherwise computes
-// the exact result, or enough of it plus a sticky bit, and hands it to roundPack, which alone
-// rounds and decides inexact, underflow and overflow.
+// the exact result, or enough of it plus a sticky bit, and hands it to the round-and-pack of
+// its format (round_pack.h), which alone rounds and decides inexact, underflow and overflow.
 #include "core/extended_real.h"
 
 #include <algorithm>
@@ -11,15 +11,14 @@
 #include <utility>
 
 #include "core/float_unit.h"
-#include "core/nearest_even.h"
-#include "core/wide_division.h"
+#include "core/round_pack.h"
+#include "core/wide_integer.h"
 #include "core/x87_rules.h"
 
 namespace pumpcalc {
 namespace {
 
 using x87rules::Encoding;
-using u128 = unsigned __int128;
 
 constexpr std::uint64_t integerBit = 1ull << 63;
 
@@ -37,119 +36,10 @@ Unpacked unpack(ExtendedReal a) {
   return {a.isNegative(), biased - extendedExponentBias - shift, a.significand << shift};
 }
 
-// x >> count with every bit shifted out ORed into bit 0, so that a rounding decided on the
-// shifted value still knows whether anything nonzero was below it. count may exceed 127.
-u128 shiftRightJam(u128 x, std::int64_t count) {
-  if (count <= 0) return x;
-  if (count >= 128) return x != 0 ? 1 : 0;
-  return (x >> count) | ((x & ((u128{1} << count) - 1)) != 0 ? 1 : 0);
-}
-
-int countLeadingZeros(u128 x) {
-  const auto high = static_cast<std::uint64_t>(x >> 64);
-  return high != 0 ? std::countl_zero(high) : 64 + std::countl_zero(static_cast<std::uint64_t>(x));
-}
-
-// Where a result is rounded to. Below 2^minExp the precision shrinks (gradual underflow).
-struct Format {
-  int precision;        // significand bits, integer bit included
-  std::int32_t minExp;  // exponent of the smallest normal
-  std::int32_t maxExp;  // exponent of the largest finite value
-  bool reportsUnderflow;
-};
-
-constexpr Format extendedFormat{64, 1 - extendedExponentBias, extendedExponentBias, true};
-constexpr Format binary64Format{53, -1022, 1023, true};
-// FRNDINT is rounding with the last kept bit worth 2^0: a format whose "smallest normal" is
-// 2^63, so that everything smaller is shifted down to integer precision. Its tiny results are
-// ordinary small integers, not underflows.
-constexpr Format integerFormat{64, 63, extendedExponentBias, false};
-
-// A rounded result: top `precision` bits of sig, exponent exp. sig's bit 127 is set for a
-// normal result; clear for a denormal (then exp is the format's minExp), 0 for a zero.
-struct Rounded {
-  bool sign;
-  std::int32_t exp;
-  u128 sig;
-  bool infinite;
-};
-
-// Rounds sig * 2^(exp - 127) (sig nonzero, bit 127 set) to the nearest value of `format`,
-// ties to even, and raises precision, underflow and overflow as the x87 does with those
-// exceptions masked: an overflow becomes an infinity, an underflow a denormal or zero.
-Rounded roundPack(const Format& format, bool sign, std::int32_t exp, u128 sig,
-                  FloatUnitState& unit) {
-  const int dropped = 128 - format.precision;
-  bool tiny = false;
-  if (exp < format.minExp) {
-    // After-rounding tininess: only a value just below the smallest normal can still round up
-    // to it at full precision, which needs every kept bit and the rounding bit set.
-    const bool reachesMinNormal = exp == format.minExp - 1 && sig >= (~u128{0} << (dropped - 1));
-    tiny = !(x87rules::tininessAfterRounding && reachesMinNormal);
-    sig = shiftRightJam(sig, std::int64_t{format.minExp} - exp);
-    exp = format.minExp;
-  }
-  bool inexact = false;
-  const u128 kept = shiftRightRoundingToNearestEven(sig, dropped, inexact);
-  if ((kept >> format.precision) != 0) {  // carried out of bit 127: the next binade
-    sig = u128{1} << 127;
-    ++exp;
-  } else {
-    sig = kept << dropped;
-  }
-  std::uint8_t flags = 0;
-  if (inexact) flags |= flagPrecision;
-  if (tiny && format.reportsUnderflow && (inexact || !x87rules::underflowNeedsInexact)) {
-    flags |= flagUnderflow;
-  }
-  const bool infinite = exp > format.maxExp;
-  if (infinite) flags |= flagOverflow | flagPrecision;
-  unit.flags |= flags;
-  return {sign, exp, sig, infinite};
-}
-
 ExtendedReal infinity(bool sign) {
   return ExtendedReal::fromBits(sign, extendedMaxExponent, integerBit);
 }
 ExtendedReal zero(bool sign) { return ExtendedReal::fromBits(sign, 0, 0); }
-
-ExtendedReal packExtended(const Rounded& r) {
-  if (r.infinite) return infinity(r.sign);
-  const auto sig = static_cast<std::uint64_t>(r.sig >> 64);
-  const int biased = (sig & integerBit) != 0 ? r.exp + extendedExponentBias : 0;
-  return ExtendedReal::fromBits(r.sign, static_cast<std::uint16_t>(biased), sig);
-}
-
-std::uint64_t packBinary64(const Rounded& r) {
-  const std::uint64_t sign = r.sign ? 1ull << 63 : 0;
-  if (r.infinite) return sign | 0x7FF0'0000'0000'0000u;
-  const auto sig = static_cast<std::uint64_t>(r.sig >> 75);  // 53 bits
-  const std::uint64_t biased = (sig >> 52) != 0 ? static_cast<std::uint64_t>(r.exp + 1023) : 0;
-  return sign | (biased << 52) | (sig & 0x000F'FFFF'FFFF'FFFFu);
-}
-
-// The general case apart, so that the fast path below needs no stack frame.
-[[gnu::noinline]] ExtendedReal roundPackExtendedGeneral(bool sign, std::int32_t exp, u128 sig,
-                                                        FloatUnitState& unit) {
-  return packExtended(roundPack(extendedFormat, sign, exp, sig, unit));
-}
-
-ExtendedReal roundPackExtended(bool sign, std::int32_t exp, u128 sig, FloatUnitState& unit) {
-  // Fast path: a normal result that neither underflows nor can overflow after rounding.
-  if (exp >= extendedFormat.minExp && exp < extendedFormat.maxExp) {
-    bool inexact = false;
-    const u128 kept = shiftRightRoundingToNearestEven(sig, 64, inexact);
-    if (inexact) unit.flags |= flagPrecision;
-    auto high = static_cast<std::uint64_t>(kept);
-    if ((kept >> 64) != 0) {  // rounded up to the next binade
-      high = integerBit;
-      ++exp;
-    }
-    return ExtendedReal::fromBits(sign, static_cast<std::uint16_t>(exp + extendedExponentBias),
-                                  high);
-  }
-  return roundPackExtendedGeneral(sign, exp, sig, unit);
-}
 
 ExtendedReal invalid(FloatUnitState& unit) {
   unit.flags |= flagInvalid;
@@ -188,16 +78,10 @@ ExtendedReal addOrSubtract(ExtendedReal a, ExtendedReal b, bool negateB, FloatUn
 }
 
 // The rounded product of two significands with bit 63 set, for a result of sign `sign`
-// whose operands' exponents add up to `exp`: the 128-bit product is exact, and one in
-// [2, 4) already has bit 127 set.
+// whose operands' exponents add up to `exp`.
 ExtendedReal roundedProduct(bool sign, std::int32_t exp, std::uint64_t x, std::uint64_t y,
                             FloatUnitState& unit) {
-  u128 product = u128{x} * y;
-  ++exp;
-  if ((product >> 127) == 0) {
-    product <<= 1;
-    --exp;
-  }
+  const u128 product = normalizedProduct(x, y, exp);
   return roundPackExtended(sign, exp, product, unit);
 }
 
@@ -301,44 +185,27 @@ ExtendedReal operator/(ExtendedReal a, ExtendedReal b) noexcept {
 
 ExtendedReal extendedFromInt64(std::int64_t value) noexcept {
   if (value == 0) return zero(false);
-  // The magnitude as unsigned, which also holds -2^63.
+  // The magnitude as unsigned, which also holds -2^63. Every 64-bit integer is exact.
   const std::uint64_t magnitude =
       value < 0 ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
-  const int shift = std::countl_zero(magnitude);
-  // Every 64-bit integer is exact: no rounding and no flag.
-  return ExtendedReal::fromBits(
-      value < 0, static_cast<std::uint16_t>(63 - shift + extendedExponentBias), magnitude << shift);
+  return value < 0 ? -extendedFromUint64(magnitude) : extendedFromUint64(magnitude);
 }
 
 ExtendedReal roundToInteger(ExtendedReal a) noexcept {
+  FloatUnitState& unit = currentFloatUnit;
   if (isNormal(a)) {
-    const int e = a.biasedExponent() - extendedExponentBias;
-    if (e >= 63) return a;  // already an integer
-    if (e >= 0) {
-      bool inexact = false;
-      const std::uint64_t integer = shiftRightRoundingToNearestEven(a.significand, 63 - e, inexact);
-      if (inexact) raiseFloatFlags(flagPrecision);
-      const int lz = std::countl_zero(integer);
-      return ExtendedReal::fromBits(a.isNegative(),
-                                    static_cast<std::uint16_t>(63 - lz + extendedExponentBias),
-                                    integer << lz);
-    }
+    return roundPackInteger(a.isNegative(), a.biasedExponent() - extendedExponentBias,
+                            a.significand, unit);
   }
   const Encoding e = x87rules::classify(a);
   if (const auto nan = x87rules::propagateNaN(a, e)) {
-    raiseFloatFlags(nan->flags);
+    unit.flags |= nan->flags;
     return nan->value;
   }
   if (e == Encoding::zero || e == Encoding::infinity) return a;
-  raiseFloatFlags(x87rules::denormalOperandFlags(e, e));
+  unit.flags |= x87rules::denormalOperandFlags(e, e);
   const Unpacked x = unpack(a);
-  const Rounded r = roundPack(integerFormat, x.sign, x.exp, u128{x.sig} << 64, floatUnit());
-  const auto sig = static_cast<std::uint64_t>(r.sig >> 64);
-  if (sig == 0) return zero(x.sign);
-  // Values below 2^63 come back unnormalized at exponent 63.
-  const int shift = std::countl_zero(sig);
-  return ExtendedReal::fromBits(
-      x.sign, static_cast<std::uint16_t>(r.exp - shift + extendedExponentBias), sig << shift);
+  return roundPackInteger(x.sign, x.exp, x.sig, unit);
 }
 
 std::uint64_t toBinary64(ExtendedReal a) noexcept {
@@ -364,7 +231,7 @@ std::uint64_t toBinary64(ExtendedReal a) noexcept {
       break;
   }
   const Unpacked x = unpack(a);
-  return packBinary64(roundPack(binary64Format, x.sign, x.exp, u128{x.sig} << 64, floatUnit()));
+  return roundPackBinary64(x.sign, x.exp, u128{x.sig} << 64, floatUnit());
 }
 
 ExtendedReal fromBinary64(std::uint64_t bits) noexcept {

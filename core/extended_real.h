@@ -18,16 +18,19 @@
 namespace pumpcalc {
 
 struct ExtendedReal {
+  static constexpr std::uint16_t signBit = 0x8000;
+  static constexpr std::uint16_t exponentMask = 0x7FFF;
+
   std::uint64_t significand = 0;   // bit 63 is the explicit integer bit
-  std::uint16_t signExponent = 0;  // bit 15: sign; bits 0-14: biased exponent
+  std::uint16_t signExponent = 0;  // signBit, and the biased exponent in exponentMask
 
   static constexpr ExtendedReal fromBits(bool negative, std::uint16_t biasedExponent,
                                          std::uint64_t significand) noexcept {
-    return {significand,
-            static_cast<std::uint16_t>((negative ? 0x8000u : 0u) | (biasedExponent & 0x7FFFu))};
+    return {significand, static_cast<std::uint16_t>((negative ? signBit : 0u) |
+                                                    (biasedExponent & exponentMask))};
   }
-  constexpr bool isNegative() const noexcept { return (signExponent & 0x8000u) != 0; }
-  constexpr std::uint16_t biasedExponent() const noexcept { return signExponent & 0x7FFFu; }
+  constexpr bool isNegative() const noexcept { return (signExponent & signBit) != 0; }
+  constexpr std::uint16_t biasedExponent() const noexcept { return signExponent & exponentMask; }
 
   // Identical bits (so +0 != -0 and a NaN equals itself); for numeric order use compare().
   friend constexpr bool operator==(const ExtendedReal&, const ExtendedReal&) = default;
@@ -56,25 +59,26 @@ ExtendedReal divide(ExtendedReal a, ExtendedReal b, FloatUnitState& unit) noexce
 
 // FCHS and FABS: only the sign bit changes; no flags.
 constexpr ExtendedReal operator-(ExtendedReal a) noexcept {
-  return {a.significand, static_cast<std::uint16_t>(a.signExponent ^ 0x8000u)};
+  return ExtendedReal::fromBits(!a.isNegative(), a.biasedExponent(), a.significand);
 }
 constexpr ExtendedReal absolute(ExtendedReal a) noexcept {
-  return {a.significand, static_cast<std::uint16_t>(a.signExponent & 0x7FFFu)};
+  return ExtendedReal::fromBits(false, a.biasedExponent(), a.significand);
 }
 
 ExtendedReal extendedFromInt64(std::int64_t value) noexcept;  // FILD m64int: exact, no flags
-ExtendedReal roundToInteger(ExtendedReal a) noexcept;         // FRNDINT, ties to even
+// A nonzero unsigned 64-bit integer, exactly (normalized); no flags.
+constexpr ExtendedReal extendedFromUint64(std::uint64_t value) noexcept {
+  const int shift = std::countl_zero(value);
+  return ExtendedReal::fromBits(
+      false, static_cast<std::uint16_t>(63 - shift + extendedExponentBias), value << shift);
+}
+ExtendedReal roundToInteger(ExtendedReal a) noexcept;  // FRNDINT, ties to even
 
 // FST m64real: the IEEE binary64 bits nearest to a (denormals, overflow to infinity). An
 // extended denormal stores 0 with underflow and precision, never the denormal flag.
 std::uint64_t toBinary64(ExtendedReal a) noexcept;
 // FLD m64real: the double's value, exactly.
 ExtendedReal fromBinary64(std::uint64_t bits) noexcept;
-
-inline double toDouble(ExtendedReal a) noexcept { return std::bit_cast<double>(toBinary64(a)); }
-inline ExtendedReal fromDouble(double d) noexcept {
-  return fromBinary64(std::bit_cast<std::uint64_t>(d));
-}
 
 // FUCOM: numeric order; unordered when either is a NaN (invalid flag only for a
 // signaling NaN or an unsupported encoding; the denormal flag for a denormal operand

@@ -1,6 +1,6 @@
 // FDIV by one divisor many times: the pump formula's three divisions by its divisor, the
-// parser's by powers of ten. The divisor's reciprocal, made once, turns each division into
-// multiplications.
+// decimal conversions' by powers of ten. The divisor's reciprocal, made once, turns each
+// division into multiplications.
 #pragma once
 
 #include <cstdint>
@@ -25,9 +25,8 @@ class InvariantDivisor {
   }
 
  private:
-  std::uint64_t significand_ = 0;  // 0: the divisor is not normal
-  std::uint64_t reciprocal_ = 0;   // floor((2^128 - 1) / significand) - 2^64
-  std::uint16_t signExponent_ = 0;
+  ExtendedReal divisor_;          // its significand 0: the divisor is not normal
+  std::uint64_t reciprocal_ = 0;  // floor((2^128 - 1) / significand) - 2^64
 };
 
 }  // namespace pumpcalc

@@ -18,9 +18,7 @@ std::partial_ordering quietCompare(ExtendedReal a, ExtendedReal b) noexcept {
   return compare(a, b, scratch);
 }
 
-unsigned __int128 orderKey(ExtendedReal x) noexcept {
-  return (static_cast<unsigned __int128>(x.biasedExponent()) << 64) | x.significand;
-}
+u128 orderKey(ExtendedReal x) noexcept { return (u128{x.biasedExponent()} << 64) | x.significand; }
 
 bool below(const MotorRating& a, const MotorRating& b) noexcept {
   return quietCompare(a.value, b.value) < 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/extended_real.h"
+#include "core/wide_integer.h"
 
 namespace pumpcalc {
 
@@ -39,7 +40,7 @@ class MotorRatings {
 
  private:
   std::vector<MotorRating> ratings_;
-  std::vector<unsigned __int128> keys_;  // each rating's exponent and significand
+  std::vector<u128> keys_;  // each rating's exponent and significand
 };
 
 // The IEC preferred series, 0.06 to 1000 kW, written with DecimalSeparatorChar.

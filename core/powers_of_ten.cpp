@@ -69,6 +69,15 @@ const std::array<ExtendedReal, 10> PowersOfTenHigh = {
     ExtendedReal::fromBits(false, 0x7BCA, 0xAE3511626ED559F0),  // 1e4608
 };
 
+// Made after PowersOfTenLow, which is constant-initialized.
+const std::array<InvariantDivisor, 32> PowersOfTenLowDivisors = [] {
+  std::array<InvariantDivisor, 32> divisors;
+  for (std::size_t k = 0; k < divisors.size(); ++k) {
+    divisors[k] = InvariantDivisor(PowersOfTenLow[k]);
+  }
+  return divisors;
+}();
+
 ExtendedReal scaleByPowerOfTen(ExtendedReal x, std::int32_t n) noexcept {
   constexpr std::int32_t limit = 5120;
   if (n == 0) return x;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/extended_real.h"
+#include "core/invariant_divisor.h"
 
 namespace pumpcalc {
 
@@ -15,6 +16,8 @@ namespace pumpcalc {
 extern const std::array<ExtendedReal, 32> PowersOfTenLow;
 extern const std::array<ExtendedReal, 16> PowersOfTenMid;
 extern const std::array<ExtendedReal, 10> PowersOfTenHigh;
+// Division by each entry of PowersOfTenLow, by its reciprocal.
+extern const std::array<InvariantDivisor, 32> PowersOfTenLowDivisors;
 
 // x × 10^n: for |n| < 5120, one rounded operation per table, always in the order low,
 // mid, high (the low one even when it is by 1), multiplying for n > 0 and dividing for

@@ -96,7 +96,9 @@ constexpr std::optional<Outcome> propagateNaN(ExtendedReal a, Encoding ea, Exten
     if (b.significand > a.significand) {
       chosen = b;
     } else if (b.significand == a.significand) {
-      chosen.signExponent &= b.signExponent;  // both negative keeps the sign; else positive
+      // Both negative keeps the sign; else positive.
+      chosen = ExtendedReal::fromBits(a.isNegative() && b.isNegative(), chosen.biasedExponent(),
+                                      chosen.significand);
     }
   }
   chosen.significand |= quietBit;

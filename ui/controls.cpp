@@ -9,11 +9,7 @@ void TLabel::createHandle(TCustomForm& form) {
 }
 
 void TLabel::paint(TCustomForm& form, HDC dc) {
-  const POINT scrolled = form.scrollOffset();
-  const RECT place{bounds.left - scrolled.x, bounds.top - scrolled.y,
-                   bounds.left + bounds.width - scrolled.x,
-                   bounds.top + bounds.height - scrolled.y};
-  platform::drawText(dc, form.fontHandle(font), caption, place,
+  platform::drawText(dc, form.fontHandle(font), caption, form.placeOf(bounds),
                      DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOCLIP, COLOR_WINDOWTEXT);
 }
 

@@ -53,9 +53,8 @@ class TMessageImage : public TControl {
   explicit TMessageImage(HICON icon) : icon_(icon) {}
   void paint(TCustomForm& form, HDC dc) override {
     if (icon_ == nullptr) return;
-    const POINT offset = form.scrollOffset();
-    DrawIconEx(dc, bounds.left - offset.x, bounds.top - offset.y, icon_, iconSize, iconSize, 0,
-               nullptr, DI_NORMAL);
+    const RECT place = form.placeOf(bounds);
+    DrawIconEx(dc, place.left, place.top, icon_, iconSize, iconSize, 0, nullptr, DI_NORMAL);
   }
 
  private:
@@ -67,11 +66,9 @@ class TMessageText : public TControl {
  public:
   explicit TMessageText(HFONT font) : font_(font) {}
   void paint(TCustomForm& form, HDC dc) override {
-    const POINT offset = form.scrollOffset();
-    const RECT place{bounds.left - offset.x, bounds.top - offset.y,
-                     bounds.left + bounds.width - offset.x, bounds.top + bounds.height - offset.y};
     // Without DT_NOPREFIX a single "&" underlines the next character and "&&" shows one.
-    platform::drawText(dc, font_, caption, place, DT_WORDBREAK | DT_EXPANDTABS, COLOR_BTNTEXT);
+    platform::drawText(dc, font_, caption, form.placeOf(bounds), DT_WORDBREAK | DT_EXPANDTABS,
+                       COLOR_BTNTEXT);
   }
 
  private:
@@ -197,9 +194,8 @@ void TMessageForm::loadLayout() {
   BorderIcons = biSystemMenu;
   Position = poDesigned;
   TextHeight = 0;  // built for the screen: nothing to scale
-  Caption = kind_ == dkCustom
-                ? (Application != nullptr ? Application->applicationTitle() : std::string())
-                : loadResString(kindCaptions[kind_]);
+  Caption =
+      kind_ == dkCustom ? Application->applicationTitle() : loadResString(kindCaptions[kind_]);
 
   buttonOrder_ = requestedButtons(buttons_);
   std::vector<std::string> captions;
@@ -215,8 +211,7 @@ void TMessageForm::loadLayout() {
     ownFont_ = std::move(system->font);
     Font = {system->faceName, system->height};
   }
-  dialogFont_ =
-      ownFont_.get() != nullptr ? static_cast<HFONT>(ownFont_.get()) : fontHandle(std::nullopt);
+  dialogFont_ = ownFont_ ? static_cast<HFONT>(ownFont_.get()) : fontHandle(std::nullopt);
 
   const BaseUnits units = measureBaseUnits(dialogFont_);
   std::vector<int> widths;
@@ -245,8 +240,12 @@ void TMessageForm::loadLayout() {
   Height = outer.bottom - outer.top;
   Left = GetSystemMetrics(SM_CXSCREEN) / 2 - Width / 2;
   Top = GetSystemMetrics(SM_CYSCREEN) / 2 - Height / 2;
+  addControls(layout, captions);
+}
 
-  if (hasIcon) {
+void TMessageForm::addControls(const MessageDialogLayout& layout,
+                               const std::vector<std::string>& captions) {
+  if (kind_ != dkCustom) {
     auto image = std::make_unique<TMessageImage>(LoadIconW(nullptr, kindIcons[kind_]));
     image->name = "Image";
     image->bounds = layout.icon;
@@ -314,66 +313,68 @@ void TMessageForm::buttonFocusChanged(HWND button, bool gained) {
 }
 
 bool TMessageForm::handleControlKey(MSG& message) {
-  // The modifier keys as of the message being handled.
-  const bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0,
-             alt = GetKeyState(VK_MENU) < 0;
   switch (message.message) {
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: {
-      const bool systemKey = message.message == WM_SYSKEYDOWN;
-      switch (message.wParam) {
-        case VK_RETURN: {
-          if (shift || control || alt || systemKey) return true;
-          const int focused = focusedButtonIndex();
-          if (focused >= 0) {
-            clickButton(buttonOrder_[static_cast<std::size_t>(focused)]);
-          } else if (const auto b = defaultButtonOf(buttons_)) {
-            clickButton(*b);
-          }
-          return true;
-        }
-        case VK_ESCAPE:
-          if (shift || control || alt || systemKey) return true;
-          if (const auto b = cancelButtonOf(buttons_)) clickButton(*b);
-          return true;
-        case VK_TAB:
-          if (alt || systemKey) return false;
-          if (!control) moveFocus(!shift);
-          return true;
-        case VK_RIGHT:
-        case VK_DOWN:
-        case VK_LEFT:
-        case VK_UP:
-          if (alt || systemKey) return false;
-          moveFocus(message.wParam == VK_RIGHT || message.wParam == VK_DOWN);
-          return true;
-        case 'C':
-          if (control && !shift && !alt && !systemKey) {
-            MessageBeep(MB_OK);
-            platform::setClipboardText(composeDialogText(*this));
-            return true;
-          }
-          return false;
-        default:
-          return false;
-      }
-    }
+    case WM_SYSKEYDOWN:
+      return handleKeyDown(message.wParam, message.message == WM_SYSKEYDOWN);
     case WM_CHAR:
-    case WM_SYSCHAR: {
-      wchar_t typed = static_cast<wchar_t>(message.wParam);
-      if (typed < L' ') return false;
-      if (typed >= L'A' && typed <= L'Z') typed = static_cast<wchar_t>(typed - L'A' + L'a');
-      for (std::size_t i = 0; i < buttonOrder_.size(); ++i) {
-        if (acceleratorOf(platform::toUtf16(platform::windowText(buttonHandles_[i]))) == typed) {
-          clickButton(buttonOrder_[i]);
-          return true;
-        }
-      }
-      return false;
-    }
+    case WM_SYSCHAR:
+      return handleCharacter(static_cast<wchar_t>(message.wParam));
     default:
       return false;
   }
+}
+
+bool TMessageForm::handleKeyDown(WPARAM key, bool systemKey) {
+  // The modifier keys as of the message being handled.
+  const bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0,
+             alt = GetKeyState(VK_MENU) < 0;
+  switch (key) {
+    case VK_RETURN: {
+      if (shift || control || alt || systemKey) return true;
+      const int focused = focusedButtonIndex();
+      if (focused >= 0) {
+        clickButton(buttonOrder_[static_cast<std::size_t>(focused)]);
+      } else if (const auto b = defaultButtonOf(buttons_)) {
+        clickButton(*b);
+      }
+      return true;
+    }
+    case VK_ESCAPE:
+      if (shift || control || alt || systemKey) return true;
+      if (const auto b = cancelButtonOf(buttons_)) clickButton(*b);
+      return true;
+    case VK_TAB:
+      if (alt || systemKey) return false;
+      if (!control) moveFocus(!shift);
+      return true;
+    case VK_RIGHT:
+    case VK_DOWN:
+    case VK_LEFT:
+    case VK_UP:
+      if (alt || systemKey) return false;
+      moveFocus(key == VK_RIGHT || key == VK_DOWN);
+      return true;
+    case 'C':
+      if (!control || shift || alt || systemKey) return false;
+      MessageBeep(MB_OK);
+      platform::setClipboardText(composeDialogText(*this));
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TMessageForm::handleCharacter(wchar_t typed) {
+  if (typed < L' ') return false;
+  if (typed >= L'A' && typed <= L'Z') typed = static_cast<wchar_t>(typed - L'A' + L'a');
+  for (std::size_t i = 0; i < buttonOrder_.size(); ++i) {
+    if (acceleratorOf(platform::toUtf16(platform::windowText(buttonHandles_[i]))) == typed) {
+      clickButton(buttonOrder_[i]);
+      return true;
+    }
+  }
+  return false;
 }
 
 std::unique_ptr<TMessageForm> buildMessageDialog(const std::string& message, TDialogKind kind,
@@ -410,11 +411,6 @@ std::string composeDialogText(TMessageForm& dialog) {
   }
   return divider + dialog.Caption + "\r\n" + divider + dialog.message() + "\r\n" + divider +
          buttonLine + "\r\n" + divider;
-}
-
-TModalResult confirmClose() {
-  return showMessageDialog("确定要关闭吗？", dkConfirmation, buttonBit(dbOK) | buttonBit(dbCancel),
-                           0);
 }
 
 }  // namespace pumpcalc

@@ -88,6 +88,11 @@ class TMessageForm : public TCustomForm {
 
  private:
   friend class TMessageButton;
+  // The icon, the message and the buttons at their places of the layout.
+  void addControls(const MessageDialogLayout& layout, const std::vector<std::string>& captions);
+  // The parts of handleControlKey: a key pressed (with Alt: a system key), a character typed.
+  bool handleKeyDown(WPARAM key, bool systemKey);
+  bool handleCharacter(wchar_t typed);
   void clickButton(TDialogButton button);
   void moveFocus(bool forward);
   // The focused button looks like the default one; without a focused button the default
@@ -118,8 +123,5 @@ TModalResult showMessageDialog(const std::string& message, TDialogKind kind, TDi
 // The dialog as text, as Ctrl+C copies it: caption, message and button captions between
 // dividers.
 std::string composeDialogText(TMessageForm& dialog);
-
-// The question before the program closes: OK (1) or Cancel (2).
-TModalResult confirmClose();
 
 }  // namespace pumpcalc

@@ -106,4 +106,9 @@ void TForm1::Button3Click() { closeWindow(*this); }
 
 void TForm1::FormCloseQuery(TCustomForm&, bool& canClose) { canClose = confirmClose() != mrCancel; }
 
+TModalResult confirmClose() {
+  return showMessageDialog("确定要关闭吗？", dkConfirmation, buttonBit(dbOK) | buttonBit(dbCancel),
+                           0);
+}
+
 }  // namespace pumpcalc

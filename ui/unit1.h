@@ -44,4 +44,7 @@ class TForm1 : public TCustomForm {
   const wchar_t* className() const override { return L"TForm1"; }
 };
 
+// The question before the calculator closes, in the message dialog: OK (1) or Cancel (2).
+TModalResult confirmClose();
+
 }  // namespace pumpcalc

@@ -37,10 +37,10 @@ bool screenReaderRunning() noexcept {
 void AccessibleNames::name(HWND window, std::string_view name) noexcept {
   if (!tried_) {
     tried_ = true;
-    ole_ = LoadLibraryW(L"ole32.dll");
-    if (ole_ == nullptr) return;
-    const auto initialize = entryPoint<CoInitializeExFunction>(ole_, "CoInitializeEx");
-    const auto create = entryPoint<CoCreateInstanceFunction>(ole_, "CoCreateInstance");
+    ole_.reset(LoadLibraryW(L"ole32.dll"));
+    if (!ole_) return;
+    const auto initialize = entryPoint<CoInitializeExFunction>(ole_.get(), "CoInitializeEx");
+    const auto create = entryPoint<CoCreateInstanceFunction>(ole_.get(), "CoCreateInstance");
     if (initialize == nullptr || create == nullptr) return;
     comStarted_ = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED));
     if (!comStarted_ ||
@@ -71,15 +71,13 @@ void AccessibleNames::clear() noexcept {
     services_ = nullptr;
   }
   named_.clear();
-  if (ole_ != nullptr) {
-    if (comStarted_) {
-      if (const auto uninitialize = entryPoint<CoUninitializeFunction>(ole_, "CoUninitialize")) {
-        uninitialize();
-      }
+  if (comStarted_) {
+    if (const auto uninitialize =
+            entryPoint<CoUninitializeFunction>(ole_.get(), "CoUninitialize")) {
+      uninitialize();
     }
-    FreeLibrary(ole_);
-    ole_ = nullptr;
   }
+  ole_.reset();
   comStarted_ = false;
   tried_ = false;
 }

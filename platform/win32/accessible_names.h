@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32.h"
 
 struct IAccPropServices;
@@ -30,7 +31,7 @@ class AccessibleNames {
 
  private:
   bool tried_ = false;
-  HMODULE ole_ = nullptr;
+  UniqueModule ole_;
   bool comStarted_ = false;
   IAccPropServices* services_ = nullptr;
   std::vector<HWND> named_;

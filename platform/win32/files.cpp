@@ -10,6 +10,7 @@
 
 #include "platform/win32/os_error.h"
 #include "platform/win32/text_encoding.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32.h"
 
 namespace pumpcalc::platform {
@@ -88,13 +89,11 @@ std::FILE* openFileForReading(const std::string& path, std::string& error) {
 }
 
 std::optional<FileIdentity> fileIdentity(const std::string& path) {
-  const HANDLE handle = CreateFileW(toUtf16(path).c_str(), FILE_READ_ATTRIBUTES,
+  const UniqueFile file(CreateFileW(toUtf16(path).c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
-  const std::optional<FileIdentity> identity = identityOfHandle(handle);
-  CloseHandle(handle);
-  return identity;
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return std::nullopt;
+  return identityOfHandle(file.get());
 }
 
 std::optional<FileIdentity> streamIdentity(std::FILE* stream) {
@@ -112,28 +111,27 @@ std::unique_ptr<ReplacementFile> ReplacementFile::create(const std::string& targ
     return nullptr;
   }
   // target.<process>-<n>.tmp, the first such name that does not exist yet.
-  HANDLE handle = INVALID_HANDLE_VALUE;
+  UniqueFile file;
   std::wstring temporary;
-  for (unsigned attempt = 0; handle == INVALID_HANDLE_VALUE; ++attempt) {
+  for (unsigned attempt = 0; !file; ++attempt) {
     temporary = name + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
                 std::to_wstring(attempt) + L".tmp";
-    handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE &&
-        (GetLastError() != ERROR_FILE_EXISTS || attempt == 1000)) {
+    file.reset(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file && (GetLastError() != ERROR_FILE_EXISTS || attempt == 1000)) {
       error = lastErrorText();
       return nullptr;
     }
   }
+  const HANDLE handle = file.get();
+  // The runtime's descriptor, and then its stream, own the handle once they are made.
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (fd >= 0) file.release();
   std::FILE* stream = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
   if (stream == nullptr) {
     error = std::strerror(errno);
-    if (fd >= 0) {
-      _close(fd);
-    } else {
-      CloseHandle(handle);
-    }
+    if (fd >= 0) _close(fd);
+    file.reset();
     DeleteFileW(temporary.c_str());
     return nullptr;
   }

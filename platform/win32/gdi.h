@@ -11,18 +11,9 @@
 namespace pumpcalc::platform {
 
 // The screen's device context for measuring, released with the scope.
-class ScreenDC {
- public:
-  ScreenDC() : dc_(GetDC(nullptr)) {}
-  ~ScreenDC() {
-    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
-  }
-  ScreenDC(const ScreenDC&) = delete;
-  ScreenDC& operator=(const ScreenDC&) = delete;
-  HDC get() const noexcept { return dc_; }
-
- private:
-  HDC dc_;
+inline void releaseScreenDC(HDC dc) noexcept { ReleaseDC(nullptr, dc); }
+struct ScreenDC : UniqueHandle<HDC, releaseScreenDC> {
+  ScreenDC() : UniqueHandle(GetDC(nullptr)) {}
 };
 
 // Selects a GDI object into a device context and restores the previous one.

@@ -7,6 +7,7 @@
 #include "core/error_mapping.h"
 #include "core/float_unit.h"
 #include "platform/win32/win32.h"
+#include "platform/win32/unique_handle.h"
 
 namespace pumpcalc::platform {
 namespace {
@@ -47,9 +48,9 @@ LONG WINAPI lastResortFilter(EXCEPTION_POINTERS* info) {
   OsExceptionRecord record = toOsExceptionRecord(raw);
   if (record.code == EXCEPTION_STACK_OVERFLOW) {
     // The faulting thread's stack is spent: report from a thread with a stack of its own.
-    if (HANDLE thread = CreateThread(nullptr, 0, reportOnFreshStack, &record, 0, nullptr)) {
-      WaitForSingleObject(thread, INFINITE);
-    }
+    const UniqueKernelHandle thread(
+        CreateThread(nullptr, 0, reportOnFreshStack, &record, 0, nullptr));
+    if (thread) WaitForSingleObject(thread.get(), INFINITE);
     ExitProcess(1);
   }
   reportAndExit(record);

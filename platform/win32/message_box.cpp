@@ -125,19 +125,9 @@ LRESULT CALLBACK onWindowEvent(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 // The hook for the calling thread, while the scope lasts.
-class WindowEventHook {
- public:
+struct WindowEventHook : UniqueHandle<HHOOK, UnhookWindowsHookEx> {
   WindowEventHook()
-      : hook_(SetWindowsHookExW(WH_CBT, onWindowEvent, nullptr, GetCurrentThreadId())) {}
-  ~WindowEventHook() {
-    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
-  }
-  WindowEventHook(const WindowEventHook&) = delete;
-  WindowEventHook& operator=(const WindowEventHook&) = delete;
-  bool installed() const noexcept { return hook_ != nullptr; }
-
- private:
-  HHOOK hook_;
+      : UniqueHandle(SetWindowsHookExW(WH_CBT, onWindowEvent, nullptr, GetCurrentThreadId())) {}
 };
 
 int showWatched(WatchedBox& box, HWND owner, const std::wstring& text, const std::wstring& caption,
@@ -347,7 +337,7 @@ int messageBoxWithin(HWND owner, const ShortenableText& text, std::string_view c
                      UINT flags) {
   const std::wstring wideCaption = toUtf16(caption);
   WindowEventHook hook;
-  if (!hook.installed()) {
+  if (!hook) {
     return MessageBoxW(owner, toUtf16(text.wholeText()).c_str(), wideCaption.c_str(), flags);
   }
   std::size_t keep = text.whole;

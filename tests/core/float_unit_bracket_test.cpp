@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32/unique_handle.h"
 #endif
 
 namespace pumpcalc {
@@ -54,15 +56,15 @@ TEST_F(FloatUnitBracketTest, SurvivesAWindowCreationThatChangesTheControlWords) 
   windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.lpszClassName = L"PumpcalcDisturbingWindow";
   ASSERT_NE(RegisterClassW(&windowClass), 0);
-  HWND window = nullptr;
+  platform::UniqueWindow window;
   {
     FloatUnitBracket bracket;
-    window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10,
-                             nullptr, nullptr, windowClass.hInstance, nullptr);
+    window.reset(CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 10,
+                                 10, nullptr, nullptr, windowClass.hInstance, nullptr));
   }
-  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(window);
   expectRestored();
-  DestroyWindow(window);
+  window.reset();
   UnregisterClassW(windowClass.lpszClassName, windowClass.hInstance);
 }
 #endif

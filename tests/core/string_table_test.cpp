@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "platform/win32/text_encoding.h"
+#include "platform/win32/unique_handle.h"
 #endif
 
 namespace pumpcalc {
@@ -50,16 +51,16 @@ TEST(StringTable, TheWindowProgramsResourceIsTheList) {
   const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::wstring path(self, length);
   path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"pumpcalc.exe";
-  HMODULE program = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(program, nullptr) << platform::toUtf8(path);
+  const platform::UniqueModule program(
+      LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_TRUE(program) << platform::toUtf8(path);
   for (const Entry& entry : listedTable) {
     const wchar_t* text = nullptr;
-    const int count =
-        LoadStringW(program, static_cast<UINT>(entry.id), reinterpret_cast<wchar_t*>(&text), 0);
+    const int count = LoadStringW(program.get(), static_cast<UINT>(entry.id),
+                                  reinterpret_cast<wchar_t*>(&text), 0);
     EXPECT_EQ(platform::toUtf8(std::wstring_view(text, count > 0 ? count : 0)), entry.text)
         << entry.id;
   }
-  FreeLibrary(program);
 }
 #endif
 

@@ -133,40 +133,9 @@ LONG toAbsolute(LONG pixel, int screenSize) {
   return static_cast<LONG>((static_cast<long long>(pixel) * 65536 + screenSize - 1) / screenSize);
 }
 
-// Owns an open registry key.
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  ~RegistryKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  HKEY* out() noexcept { return &key_; }
-  HKEY get() const noexcept { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
+using RegistryKey = platform::UniqueHandle<HKEY, RegCloseKey>;
 
 }  // namespace
-
-// --- UniqueHandle -----------------------------------------------------------------------
-
-UniqueHandle::UniqueHandle(UniqueHandle&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)) {}
-
-UniqueHandle& UniqueHandle::operator=(UniqueHandle&& other) noexcept {
-  if (this != &other) {
-    if (handle_) CloseHandle(handle_);
-    handle_ = std::exchange(other.handle_, nullptr);
-  }
-  return *this;
-}
-
-UniqueHandle::~UniqueHandle() {
-  if (handle_) CloseHandle(handle_);
-}
 
 // --- LaunchedProgram --------------------------------------------------------------------
 
@@ -570,7 +539,7 @@ bool keepWindowsFromWindowManager(std::wstring_view programFileName) {
       L"Software\\Wine\\AppDefaults\\" + std::wstring(programFileName) + L"\\X11 Driver";
   RegistryKey key;
   LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                   nullptr, key.out(), nullptr);
+                                   nullptr, key.put(), nullptr);
   if (status != ERROR_SUCCESS) fail("RegCreateKeyExW", static_cast<DWORD>(status));
   static constexpr wchar_t kNo[] = L"N";
   status = RegSetValueExW(key.get(), L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNo),

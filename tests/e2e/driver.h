@@ -38,25 +38,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/unique_handle.h"
+
 namespace pumpcalc::e2e {
 
 // Owns one kernel handle and closes it once.
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE handle) noexcept : handle_(handle) {}
-  UniqueHandle(UniqueHandle&& other) noexcept;
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept;
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle();
-
-  HANDLE get() const noexcept { return handle_; }
-  explicit operator bool() const noexcept { return handle_ != nullptr; }
-
- private:
-  HANDLE handle_ = nullptr;
-};
+using UniqueHandle = platform::UniqueKernelHandle;
 
 // A program started by launch(). If it still runs when this object goes, it is terminated
 // and waited for, so that no test leaves a program behind.

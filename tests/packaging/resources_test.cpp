@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
 #include "tests/e2e/driver.h"
@@ -136,11 +134,10 @@ TEST(Manifest, OneManifestOfOurOwnWithTheSettingsEachProgramNeeds) {
   };
   for (const Program& program : programs) {
     SCOPED_TRACE(narrow(program.fileName));
-    const std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&FreeLibrary)> module(
+    const platform::UniqueModule module(
         LoadLibraryExW(e2e::programBesideThisOne(program.fileName).c_str(), nullptr,
-                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE),
-        &FreeLibrary);
-    ASSERT_NE(module, nullptr) << GetLastError();
+                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    ASSERT_TRUE(module) << GetLastError();
     // Exactly one, id 1, in one language: no toolchain's default manifest beside ours.
     int names = 0, languages = 0;
     EnumResourceNamesW(module.get(), RT_MANIFEST, countName, reinterpret_cast<LONG_PTR>(&names));

@@ -15,6 +15,7 @@
 #include "platform/win32/clipboard.h"
 #include "platform/win32/text_encoding.h"
 #include "tests/support/application_test.h"
+#include "ui/unit1.h"
 
 namespace pumpcalc {
 namespace {

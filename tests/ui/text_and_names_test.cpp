@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/gdi.h"
 #include "platform/win32/text_encoding.h"
 #include "tests/support/application_test.h"
 #include "ui/message_dialog.h"
@@ -21,13 +22,11 @@ using TextAndNamesTest = test::ApplicationTest;
 // Whether the font has a glyph of its own for every character of the text.
 bool showsEveryCharacter(HFONT font, const std::string& text) {
   const std::wstring wide = platform::toUtf16(text);
-  HDC screen = GetDC(nullptr);
-  HGDIOBJ previous = SelectObject(screen, font);
+  const platform::ScreenDC screen;
+  const platform::SelectedObject selected(screen.get(), font);
   std::vector<WORD> glyphs(wide.size());
-  const DWORD done = GetGlyphIndicesW(screen, wide.c_str(), static_cast<int>(wide.size()),
+  const DWORD done = GetGlyphIndicesW(screen.get(), wide.c_str(), static_cast<int>(wide.size()),
                                       glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
-  SelectObject(screen, previous);
-  ReleaseDC(nullptr, screen);
   if (done == GDI_ERROR) return false;
   for (WORD glyph : glyphs) {
     if (glyph == 0xFFFF) return false;
