@@ -6,8 +6,8 @@
 
 #include "core/error_mapping.h"
 #include "core/float_unit.h"
-#include "platform/win32/win32.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/win32.h"
 
 namespace pumpcalc::platform {
 namespace {
