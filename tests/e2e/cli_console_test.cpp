@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/unique_handle.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -57,23 +59,24 @@ class Console {
     SetConsoleCP(codePage);
     SetConsoleOutputCP(codePage);
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    input_ = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr);
-    output_ =
-        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    &inherited, OPEN_EXISTING, 0, nullptr);
+    input_.reset(CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0,
+                             nullptr));
+    output_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0,
+                              nullptr));
     // Wide enough that no line of the tests wraps.
-    SetConsoleScreenBufferSize(output_, COORD{200, 300});
+    SetConsoleScreenBufferSize(output_.get(), COORD{200, 300});
   }
   ~Console() {
-    if (input_ != INVALID_HANDLE_VALUE) CloseHandle(input_);
-    if (output_ != INVALID_HANDLE_VALUE) CloseHandle(output_);
+    input_.reset();
+    output_.reset();
     FreeConsole();
   }
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;
 
-  bool ready() const { return input_ != INVALID_HANDLE_VALUE && output_ != INVALID_HANDLE_VALUE; }
+  bool ready() const { return input_ && output_; }
   UINT codePage() const { return GetConsoleOutputCP(); }
 
   // Puts `text` into the console's input as the keys that type it; Ctrl+Z is typed as such.
@@ -92,7 +95,7 @@ class Console {
       }
     }
     DWORD written = 0;
-    WriteConsoleInputW(input_, keys.data(), static_cast<DWORD>(keys.size()), &written);
+    WriteConsoleInputW(input_.get(), keys.data(), static_cast<DWORD>(keys.size()), &written);
   }
 
   // Runs pumpcalc-cli.exe with `arguments` in this console, in `folder`, until it ends;
@@ -103,34 +106,33 @@ class Console {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input_;
-    startup.hStdOutput = output_;
-    startup.hStdError = output_;
+    startup.hStdInput = input_.get();
+    startup.hStdOutput = output_.get();
+    startup.hStdError = output_.get();
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                         folder.wstring().c_str(), &startup, &process)) {
       return -1;
     }
-    CloseHandle(process.hThread);
+    const pumpcalc::platform::UniqueKernelHandle thread(process.hThread), program(process.hProcess);
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, 60'000) == WAIT_OBJECT_0) {
-      GetExitCodeProcess(process.hProcess, &code);
+    if (WaitForSingleObject(program.get(), 60'000) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(program.get(), &code);
     } else {
-      TerminateProcess(process.hProcess, 1);
+      TerminateProcess(program.get(), 1);
     }
-    CloseHandle(process.hProcess);
     return static_cast<long>(code);
   }
 
   // The lines of the screen up to the cursor, each normalized.
   std::vector<std::wstring> lines() const {
     CONSOLE_SCREEN_BUFFER_INFO information{};
-    GetConsoleScreenBufferInfo(output_, &information);
+    GetConsoleScreenBufferInfo(output_.get(), &information);
     std::vector<std::wstring> result;
     for (SHORT row = 0; row <= information.dwCursorPosition.Y; ++row) {
       std::wstring cells(static_cast<std::size_t>(information.dwSize.X), L' ');
       DWORD read = 0;
-      ReadConsoleOutputCharacterW(output_, cells.data(), static_cast<DWORD>(cells.size()),
+      ReadConsoleOutputCharacterW(output_.get(), cells.data(), static_cast<DWORD>(cells.size()),
                                   COORD{0, row}, &read);
       cells.resize(read);
       result.push_back(normalized(cells));
@@ -139,7 +141,7 @@ class Console {
   }
 
  private:
-  HANDLE input_ = INVALID_HANDLE_VALUE, output_ = INVALID_HANDLE_VALUE;
+  pumpcalc::platform::UniqueFile input_, output_;
 };
 
 // Which lines of `expected` the screen lacks, for the failure message.

@@ -57,10 +57,10 @@ ConsoleRun runWatched(const std::wstring& program, const std::wstring& arguments
   LaunchedProgram launched(UniqueHandle(info.hProcess), UniqueHandle(info.hThread),
                            info.dwProcessId, info.dwThreadId);
   windowsCreated = 0;
-  const HWINEVENTHOOK hook =
+  platform::UniqueHandle<HWINEVENTHOOK, UnhookWinEvent> hook(
       SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, onWindowCreated,
-                      info.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
-  EXPECT_NE(hook, nullptr);
+                      info.dwProcessId, 0, WINEVENT_OUTOFCONTEXT));
+  EXPECT_TRUE(hook);
   ResumeThread(info.hThread);
 
   // The hook's events arrive as messages of this thread while it waits.
@@ -76,7 +76,7 @@ ConsoleRun runWatched(const std::wstring& program, const std::wstring& arguments
   }
   run.exitCode = launched.waitForExit(0);
   if (!run.exitCode) launched.terminate();
-  UnhookWinEvent(hook);
+  hook.reset();
   // The process is gone: every event of its windows is in this thread's queue now, and is
   // counted here rather than in the next run.
   MSG message;
