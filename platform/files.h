@@ -34,7 +34,12 @@ class ReplacementFile {
  public:
   // Creates the temporary file beside `target` (beside the file a link names). On failure
   // returns null and sets `error` to the reason.
+  // A target that is no regular file (a device such as /dev/null or NUL, a pipe) is written
+  // where it is instead: there is nothing to replace, and a file renamed over it would
+  // destroy it.
   static std::unique_ptr<ReplacementFile> create(const std::string& target, std::string& error);
+  // The output written straight into `stream`, which it owns; commit() flushes and closes it.
+  static std::unique_ptr<ReplacementFile> inPlace(std::FILE* stream);
 
   virtual ~ReplacementFile() = default;
   ReplacementFile(const ReplacementFile&) = delete;

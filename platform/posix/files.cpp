@@ -98,6 +98,11 @@ std::unique_ptr<ReplacementFile> ReplacementFile::create(const std::string& targ
     error = std::strerror(EISDIR);
     return nullptr;
   }
+  if (exists && !S_ISREG(existing.st_mode)) {
+    std::FILE* stream = std::fopen(resolved.c_str(), "wb");
+    if (stream == nullptr) error = std::strerror(errno);
+    return stream != nullptr ? inPlace(stream) : nullptr;
+  }
   std::string temporary = resolved + ".XXXXXX";
   const int fd = mkstemp(temporary.data());
   if (fd < 0) {

@@ -29,6 +29,19 @@ std::optional<FileIdentity> identityOfHandle(HANDLE handle) {
 
 std::string lastErrorText() { return systemErrorText(GetLastError()); }
 
+// A binary stream of the runtime's that owns the file from now on; null, with `error` set,
+// when it cannot be made (the file is then still `file`'s).
+std::FILE* streamOwning(UniqueFile& file, std::string& error) {
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_WRONLY | _O_BINARY);
+  if (fd >= 0) file.release();
+  std::FILE* stream = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+  if (stream == nullptr) {
+    error = std::strerror(errno);
+    if (fd >= 0) _close(fd);
+  }
+  return stream;
+}
+
 class Win32ReplacementFile final : public ReplacementFile {
  public:
   Win32ReplacementFile(std::wstring target, std::wstring temporary, HANDLE handle,
@@ -110,6 +123,13 @@ std::unique_ptr<ReplacementFile> ReplacementFile::create(const std::string& targ
     error = std::strerror(EISDIR);
     return nullptr;
   }
+  UniqueFile existing(CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (existing && GetFileType(existing.get()) != FILE_TYPE_DISK) {
+    std::FILE* stream = streamOwning(existing, error);
+    return stream != nullptr ? inPlace(stream) : nullptr;
+  }
+  existing.reset();
   // target.<process>-<n>.tmp, the first such name that does not exist yet.
   UniqueFile file;
   std::wstring temporary;
@@ -124,13 +144,8 @@ std::unique_ptr<ReplacementFile> ReplacementFile::create(const std::string& targ
     }
   }
   const HANDLE handle = file.get();
-  // The runtime's descriptor, and then its stream, own the handle once they are made.
-  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-  if (fd >= 0) file.release();
-  std::FILE* stream = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+  std::FILE* stream = streamOwning(file, error);
   if (stream == nullptr) {
-    error = std::strerror(errno);
-    if (fd >= 0) _close(fd);
     file.reset();
     DeleteFileW(temporary.c_str());
     return nullptr;

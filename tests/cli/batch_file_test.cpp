@@ -5,6 +5,12 @@
 #include <iterator>
 #include <string>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "cli/batch.h"
 #include "tests/cli/batch_io.h"
 
@@ -65,6 +71,30 @@ TEST_F(BatchFile, ACompleteRunReplacesTheTarget) {
   test::StringSource another("");
   EXPECT_THROW(runBatchIntoFile(another, (folder_ / "no such folder" / "x.tsv").string(), {}),
                BatchFailure);
+}
+
+// A device or a pipe is written where it is: a file renamed over /dev/null would have
+// replaced the system's device.
+TEST_F(BatchFile, AnOutputThatIsNoRegularFileIsWrittenWhereItIs) {
+  test::StringSource source("100\t50\t80\n");
+#ifdef _WIN32
+  EXPECT_EQ(runBatchIntoFile(source, "NUL", {}).failedLines, 0u);
+#else
+  const fs::path pipe = folder_ / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  // Its reading end, open before the run so that the run can open the writing end; the
+  // results, a few bytes, wait in the pipe's buffer.
+  const int reading = open(pipe.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(reading, 0);
+  runBatchIntoFile(source, pipe.string(), {});
+  char buffer[256];
+  const ssize_t size = read(reading, buffer, sizeof buffer);
+  close(reading);
+  EXPECT_EQ(std::string(buffer, size > 0 ? static_cast<std::size_t>(size) : 0),
+            "100\t50\t80\t17.020697167756\t18.7227668845316\t20.4248366013072\n");
+  EXPECT_TRUE(fs::is_fifo(pipe));
+  EXPECT_EQ(filesInFolder(), 2u);
+#endif
 }
 
 }  // namespace
