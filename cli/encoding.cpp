@@ -28,7 +28,7 @@ std::optional<EncodingChoice> parseEncodingName(std::string_view name) {
 bool looksLikeUtf8(std::string_view head, bool whole) {
   if (head.starts_with(byteOrderMark)) return true;
   if (!whole) head.remove_suffix(utf8CutTail(head));
-  return isUtf8(head);
+  return validUtf8Length(head) == head.size();
 }
 
 std::variant<EncodingChoice, std::string> automaticEncoding(std::string_view head, bool whole,

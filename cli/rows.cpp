@@ -1,7 +1,5 @@
 #include "cli/rows.h"
 
-#include <cstring>
-
 #include "core/decimal_format.h"
 #include "core/errors.h"
 #include "core/float_unit.h"

@@ -4,7 +4,6 @@
 
 #include <condition_variable>
 #include <cstddef>
-#include <cstring>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -20,24 +19,10 @@
 #include "cli/columns.h"
 #include "cli/records.h"
 #include "cli/table.h"
+#include "core/byte_words.h"
 #include "core/float_unit.h"
 
 namespace pumpcalc::cli {
-
-// memcpy for the short texts of a row (a record, a field, a line end), in word moves that
-// the compiler writes out: a call of the C library's memcpy costs more than the copy, and
-// more still where that library finds its way to the copy through several branches.
-inline void copyBytes(char* to, const char* from, std::size_t count) noexcept {
-  if (count >= 8) {
-    for (std::size_t i = 0; i + 8 < count; i += 8) std::memcpy(to + i, from + i, 8);
-    std::memcpy(to + count - 8, from + count - 8, 8);  // the last eight, overlapping
-  } else if (count >= 4) {
-    std::memcpy(to, from, 4);
-    std::memcpy(to + count - 4, from + count - 4, 4);
-  } else {
-    for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
-  }
-}
 
 // A batch's output lines as they are built: bytes appended to a buffer that only grows.
 class OutputText {
