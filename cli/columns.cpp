@@ -21,7 +21,7 @@ std::variant<ColumnSelection, std::string> parseColumnSelection(std::string_view
       choice.name = item;
     }
   });
-  const std::string given = "--columns " + quoted(text);
+  const std::string given = quoted(text);
   if (check.problem != RecordProblem::none) return given + ": " + problemText(check);
   if (selection.size() != 3 && selection.size() != 4) {
     return given + " names " + std::to_string(selection.size()) +
