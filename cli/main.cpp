@@ -100,6 +100,55 @@ int runSingle(const Options& options, const std::optional<ExtendedReal>& margin,
   }
 }
 
+BatchSettings batchSettings(const Options& options, const TableDialect& dialect,
+                            const std::optional<ExtendedReal>& margin, const MotorRatings* ratings,
+                            bool outputIsConsole) {
+  BatchSettings settings;
+  settings.dialect = dialect;
+  settings.header = options.header;
+  settings.columns = options.columns;
+  settings.ratings = ratings;
+  settings.specificGravity = options.specificGravity;
+  settings.margin = margin;
+  settings.threads =
+      options.threads ? *options.threads : std::min(platform::processorCount(), maxDefaultThreads);
+  // A console carries characters: what is typed arrives as UTF-8, and what it shows is
+  // written so.
+  settings.outputInUtf8 = !options.outputFile && outputIsConsole;
+  return settings;
+}
+
+// Reads the schedule from `input` in its encoding (--encoding's, or the one auto finds) and
+// writes the results to --output or standard output.
+int runBatchOn(platform::InputStream& input, const std::string& inputName, const Options& options,
+               BatchSettings settings, platform::StandardStreams& streams) {
+  try {
+    StreamSource stream(input, inputName);
+    std::optional<LookAheadSource> lookAhead;
+    std::variant<EncodingChoice, std::string> choice =
+        input.isConsole() ? EncodingChoice::utf8 : options.encoding;
+    if (choice == decltype(choice)(EncodingChoice::automatic)) {
+      lookAhead.emplace(stream, encodingLookAheadBytes);
+      choice = automaticEncoding(lookAhead->head(), lookAhead->headIsWhole(), inputName);
+    }
+    if (const auto* message = std::get_if<std::string>(&choice)) return failure(streams, *message);
+    auto codec = textCodec(std::get<EncodingChoice>(choice));
+    if (const auto* message = std::get_if<std::string>(&codec)) return failure(streams, *message);
+    settings.encoding = std::get<std::unique_ptr<platform::TextCodec>>(codec).get();
+    ByteSource& source = lookAhead ? static_cast<ByteSource&>(*lookAhead) : stream;
+    BatchSummary summary;
+    if (options.outputFile) {
+      summary = runBatchIntoFile(source, *options.outputFile, settings);
+    } else {
+      StreamSink sink(streams.output, "standard output");
+      summary = runBatch(source, sink, settings);
+    }
+    return summary.failedLines == 0 ? exitSuccess : exitFailure;
+  } catch (const BatchFailure& batchFailure) {
+    return failure(streams, batchFailure.what());
+  }
+}
+
 int runBatchMode(const Options& options, const std::optional<ExtendedReal>& margin,
                  const MotorRatings* ratings, platform::StandardStreams& streams) {
   const auto dialect = batchDialect(options, DecimalSeparatorChar);
@@ -128,44 +177,10 @@ int runBatchMode(const Options& options, const std::optional<ExtendedReal>& marg
       return usage(streams, "standard output is the input file");
     }
   }
-
-  BatchSettings settings;
-  settings.dialect = std::get<TableDialect>(dialect);
-  settings.header = options.header;
-  settings.columns = options.columns;
-  settings.ratings = ratings;
-  settings.specificGravity = options.specificGravity;
-  settings.margin = margin;
-  settings.threads =
-      options.threads ? *options.threads : std::min(platform::processorCount(), maxDefaultThreads);
-  // A console carries characters: what is typed arrives as UTF-8, and what it shows is
-  // written so.
-  settings.outputInUtf8 = !options.outputFile && streams.output.isConsole();
-  try {
-    StreamSource stream(*input, inputName);
-    std::optional<LookAheadSource> lookAhead;
-    std::variant<EncodingChoice, std::string> choice =
-        input->isConsole() ? EncodingChoice::utf8 : options.encoding;
-    if (choice == decltype(choice)(EncodingChoice::automatic)) {
-      lookAhead.emplace(stream, encodingLookAheadBytes);
-      choice = automaticEncoding(lookAhead->head(), lookAhead->headIsWhole(), inputName);
-    }
-    if (const auto* message = std::get_if<std::string>(&choice)) return failure(streams, *message);
-    auto codec = textCodec(std::get<EncodingChoice>(choice));
-    if (const auto* message = std::get_if<std::string>(&codec)) return failure(streams, *message);
-    settings.encoding = std::get<std::unique_ptr<platform::TextCodec>>(codec).get();
-    ByteSource& source = lookAhead ? static_cast<ByteSource&>(*lookAhead) : stream;
-    BatchSummary summary;
-    if (options.outputFile) {
-      summary = runBatchIntoFile(source, *options.outputFile, settings);
-    } else {
-      StreamSink sink(streams.output, "standard output");
-      summary = runBatch(source, sink, settings);
-    }
-    return summary.failedLines == 0 ? exitSuccess : exitFailure;
-  } catch (const BatchFailure& batchFailure) {
-    return failure(streams, batchFailure.what());
-  }
+  return runBatchOn(*input, inputName, options,
+                    batchSettings(options, std::get<TableDialect>(dialect), margin, ratings,
+                                  streams.output.isConsole()),
+                    streams);
 }
 
 int run(const std::vector<std::string_view>& args, platform::StandardStreams& streams) {
