@@ -55,13 +55,11 @@ std::variant<MotorRatings, std::string> loadRatings(const Options& options) {
   if (!options.motorRatingsFile) return standardMotorRatings();
   const std::string& name = *options.motorRatingsFile;
   std::string error;
-  std::FILE* file = platform::openFileForReading(name, error);
-  if (file == nullptr) return "cannot open " + quoted(name) + ": " + error;
+  const platform::UniqueStream file = platform::openFileForReading(name, error);
+  if (!file) return "cannot open " + quoted(name) + ": " + error;
   std::string text(maxRatingsFileBytes + 1, '\0');
-  const std::size_t size = std::fread(text.data(), 1, text.size(), file);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return "cannot read " + quoted(name);
+  const std::size_t size = std::fread(text.data(), 1, text.size(), file.get());
+  if (std::ferror(file.get()) != 0) return "cannot read " + quoted(name);
   if (size > maxRatingsFileBytes) return "--motor-ratings " + quoted(name) + " is over 1 MiB";
   text.resize(size);
   auto ratings = parseMotorRatings(text);
@@ -156,12 +154,12 @@ int runBatchMode(const Options& options, const std::optional<ExtendedReal>& marg
 
   platform::InputStream* input = &streams.input;
   std::string inputName = "standard input";
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> inputFile(nullptr, std::fclose);
+  platform::UniqueStream inputFile;
   std::optional<platform::InputStream> inputFileStream;
   if (options.inputFile) {
     std::string error;
     inputName = quoted(*options.inputFile);
-    inputFile.reset(platform::openFileForReading(*options.inputFile, error));
+    inputFile = platform::openFileForReading(*options.inputFile, error);
     if (!inputFile) return failure(streams, "cannot open " + inputName + ": " + error);
     input = &inputFileStream.emplace(inputFile.get());
   }

@@ -8,11 +8,16 @@
 #include <optional>
 #include <string>
 
+#include "platform/unique_handle.h"
+
 namespace pumpcalc::platform {
 
-// Opens an existing file for reading, in binary mode. On failure returns null and sets
-// `error` to the system's reason ("No such file or directory", "Is a directory").
-std::FILE* openFileForReading(const std::string& path, std::string& error);
+inline void closeStream(std::FILE* stream) noexcept { std::fclose(stream); }
+using UniqueStream = UniqueHandle<std::FILE*, closeStream>;  // a C stream of our own
+
+// Opens an existing file for reading, in binary mode. On failure returns an empty stream and
+// sets `error` to the system's reason ("No such file or directory", "Is a directory").
+UniqueStream openFileForReading(const std::string& path, std::string& error);
 
 // What tells two names of one regular file apart from names of two files.
 struct FileIdentity {

@@ -57,17 +57,16 @@ class PosixReplacementFile final : public ReplacementFile {
 
 }  // namespace
 
-std::FILE* openFileForReading(const std::string& path, std::string& error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
+UniqueStream openFileForReading(const std::string& path, std::string& error) {
+  UniqueStream file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
     error = std::strerror(errno);
-    return nullptr;
+    return {};
   }
   struct stat status {};
-  if (fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode)) {
-    std::fclose(file);
+  if (fstat(fileno(file.get()), &status) == 0 && S_ISDIR(status.st_mode)) {
     error = std::strerror(EISDIR);
-    return nullptr;
+    return {};
   }
   return file;
 }

@@ -76,15 +76,15 @@ class Win32ReplacementFile final : public ReplacementFile {
 
 }  // namespace
 
-std::FILE* openFileForReading(const std::string& path, std::string& error) {
+UniqueStream openFileForReading(const std::string& path, std::string& error) {
   const std::wstring name = toUtf16(path);
   const DWORD attributes = GetFileAttributesW(name.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     error = std::strerror(EISDIR);
-    return nullptr;
+    return {};
   }
-  std::FILE* file = _wfopen(name.c_str(), L"rb");
-  if (file == nullptr) error = std::strerror(errno);
+  UniqueStream file(_wfopen(name.c_str(), L"rb"));
+  if (!file) error = std::strerror(errno);
   return file;
 }
 
