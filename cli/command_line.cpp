@@ -183,13 +183,6 @@ Refusal takeEncoding(Options& options, std::string_view value) {
   return {};
 }
 
-// --motor-ratings and --margin choose the motor too.
-template <auto text>
-Refusal setTextForMotor(Options& options, std::string_view value) {
-  options.motorRating = true;
-  return setText<text>(options, value);
-}
-
 Refusal askForHelp(Options& options, std::string_view) {
   options.mode = Mode::help;
   return {};
@@ -216,8 +209,8 @@ constexpr OptionSpec optionTable[] = {
     {"--threads", true, true, takeThreads},
     {"--encoding", true, true, takeEncoding},
     {"--motor-rating", false, false, setFlag<&Options::motorRating>},
-    {"--motor-ratings", true, false, setTextForMotor<&Options::motorRatingsFile>},
-    {"--margin", true, false, setTextForMotor<&Options::margin>},
+    {"--motor-ratings", true, false, setText<&Options::motorRatingsFile>},
+    {"--margin", true, false, setText<&Options::margin>},
     {"--specific-gravity", true, false, setText<&Options::specificGravity>},
     {"--decimal-separator", true, false, setByte<&Options::decimalSeparator>},
     {"--help", false, false, askForHelp},
@@ -228,6 +221,8 @@ constexpr OptionSpec optionTable[] = {
 std::variant<Options, UsageError> combined(Options options,
                                            const std::vector<std::string_view>& values,
                                            std::string_view batchOption) {
+  // The list of ratings and the margin choose the motor too.
+  options.motorRating = options.motorRating || options.motorRatingsFile || options.margin;
   if (options.specificGravity && options.columns && options.columns->size() == 4) {
     return UsageError{
         "--specific-gravity and a fourth column of --columns both give the specific gravity: "

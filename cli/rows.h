@@ -47,7 +47,6 @@ class OutputText {
   }
 
   std::string_view view() const noexcept { return {bytes_.data(), size_}; }
-  bool empty() const noexcept { return size_ == 0; }
   void clear() noexcept { size_ = 0; }
 
  private:

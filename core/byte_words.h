@@ -1,6 +1,5 @@
 // Text eight bytes at a time: a 64-bit word holds eight bytes, the first in its low byte, and
-// a byte is marked by its high bit. The one finder of bytes that the readers of text share,
-// and the copy of short texts.
+// a byte is marked by its high bit. The one finder of bytes that the readers of text share.
 #pragma once
 
 #include <bit>
@@ -21,12 +20,10 @@ inline constexpr std::uint64_t lowBitsOfEachByte = everyByte * 0x7F;
 inline constexpr auto zeroBytes = [](std::uint64_t word) noexcept -> std::uint64_t {
   return ~(((word & lowBitsOfEachByte) + lowBitsOfEachByte) | word | lowBitsOfEachByte);
 };
-
 // Marks each byte beyond ASCII (0x80 to 0xFF).
 inline constexpr auto nonAsciiBytes = [](std::uint64_t word) noexcept -> std::uint64_t {
   return word & highBitOfEachByte;
 };
-
 // Marks each byte equal to `c`.
 struct BytesEqualTo {
   explicit constexpr BytesEqualTo(char c) noexcept
@@ -37,8 +34,8 @@ struct BytesEqualTo {
   std::uint64_t pattern;  // c in every byte
 };
 
-// The marks of data[at, to), fewer than eight bytes at the end of data[0, to), byte `at`'s in
-// the low byte.
+// The marks of data[at, to), the last bytes of data[0, to) and fewer than eight, byte `at`'s
+// in the low byte.
 template <class Marks>
 std::uint64_t tailMarks(const char* data, std::size_t at, std::size_t to, const Marks& marks) {
   const std::size_t count = to - at;
@@ -63,8 +60,7 @@ template <class Marks, class OnWord>
 [[gnu::always_inline]] inline void forEachWord(const char* data, std::size_t from, std::size_t to,
                                                const Marks& marks, OnWord&& onWord) {
   std::size_t at = from;
-  for (; to - at >= 8; at += 8) {
-    std::uint64_t word;
+  for (std::uint64_t word; to - at >= 8; at += 8) {
     std::memcpy(&word, data + at, 8);
     if (!onWord(at, marks(word))) return;
   }
@@ -99,9 +95,8 @@ inline std::size_t findByte(const char* data, std::size_t from, std::size_t to, 
   return findFirst(data, from, to, BytesEqualTo(c));
 }
 
-// memcpy for short texts (a record, a field, a line end), in word moves that the compiler
-// writes out: a call of the C library's memcpy costs more than the copy, and more still where
-// that library finds its way to the copy through several branches.
+// memcpy for short texts (a record, a field, a line end) in word moves that the compiler
+// writes out: a call of the C library's memcpy costs more than such a copy.
 inline void copyBytes(char* to, const char* from, std::size_t count) noexcept {
   if (count >= 8) {
     for (std::size_t i = 0; i + 8 < count; i += 8) std::memcpy(to + i, from + i, 8);
