@@ -11,15 +11,20 @@
 namespace pumpcalc::cli {
 namespace {
 
+// The field names of the header record, or BatchFailure when it cannot be read.
 std::vector<std::string> readHeader(const Chunk& chunk, const TableDialect& dialect) {
   const RecordSpan& header = chunk.records.front();
-  RecordCheck problem = header.dropped;
-  if (problem.problem == RecordProblem::none) {
-    auto parsed = headerNames(chunk.text(header), dialect);
-    if (auto* names = std::get_if<std::vector<std::string>>(&parsed)) return std::move(*names);
-    problem = std::get<RecordCheck>(parsed);
+  const std::string_view record = chunk.text(header);
+  std::vector<std::string> names;
+  std::string scratch;
+  RecordCheck check = header.dropped;
+  if (check.problem == RecordProblem::none) {
+    check = forEachField(record, dialect, [&](std::size_t, const FieldSpan& span) {
+      names.emplace_back(fieldText(record, span, scratch));
+    });
   }
-  throw BatchFailure("cannot read the header: line 1: " + problemText(problem, dialect.encoding));
+  if (check.problem == RecordProblem::none) return names;
+  throw BatchFailure("cannot read the header: line 1: " + problemText(check, dialect.encoding));
 }
 
 RowLayout layoutFor(const BatchSettings& settings,

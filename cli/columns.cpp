@@ -112,12 +112,4 @@ std::variant<RowLayout, std::string> makeRowLayout(
   return layout;
 }
 
-std::vector<std::string_view> addedColumnNames(const RowLayout& layout) {
-  std::vector<std::string_view> names = {"shaft power (kW)", "lower motor power (kW)",
-                                         "upper motor power (kW)"};
-  if (layout.margin) names.push_back("required motor power (kW)");
-  if (layout.ratings != nullptr) names.push_back("motor rating (kW)");
-  return names;
-}
-
 }  // namespace pumpcalc::cli

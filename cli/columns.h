@@ -58,7 +58,4 @@ std::variant<RowLayout, std::string> makeRowLayout(
     const std::optional<std::vector<std::string>>& headerNames, const MotorRatings* ratings,
     char decimalSeparator);
 
-// The names of the columns that a batch adds.
-std::vector<std::string_view> addedColumnNames(const RowLayout& layout);
-
 }  // namespace pumpcalc::cli

@@ -52,17 +52,6 @@ bool hasLayoutWidth(std::size_t count, const RowLayout& layout) {
 
 }  // namespace
 
-std::variant<std::vector<std::string>, RecordCheck> headerNames(std::string_view record,
-                                                                const TableDialect& dialect) {
-  std::vector<std::string> names;
-  std::string scratch;
-  const RecordCheck check = forEachField(record, dialect, [&](std::size_t, const FieldSpan& span) {
-    names.emplace_back(fieldText(record, span, scratch));
-  });
-  if (check.problem != RecordProblem::none) return check;
-  return names;
-}
-
 void appendField(OutputText& out, std::string_view text, const TableDialect& dialect) {
   bool quote = false;
   if (dialect.format == TableFormat::csv) {
@@ -87,8 +76,12 @@ void appendField(OutputText& out, std::string_view text, const TableDialect& dia
 
 void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layout,
                  OutputText& out) {
+  std::vector<std::string_view> names = {"shaft power (kW)", "lower motor power (kW)",
+                                         "upper motor power (kW)"};
+  if (layout.margin) names.push_back("required motor power (kW)");
+  if (layout.ratings != nullptr) names.push_back("motor rating (kW)");
   out.append(record);
-  for (const std::string_view name : addedColumnNames(layout)) {
+  for (const std::string_view name : names) {
     out.push_back(layout.dialect.separator);
     appendField(out, name, layout.dialect);
   }

@@ -9,11 +9,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
-#include <variant>
 #include <vector>
 
 #include "cli/columns.h"
@@ -65,15 +63,11 @@ struct BatchSummary {
   }
 };
 
-// The field names of a header record, or the problem that keeps it from being read.
-std::variant<std::vector<std::string>, RecordCheck> headerNames(std::string_view record,
-                                                                const TableDialect& dialect);
-
 // Appends `text` as one field: in CSV quoted when it holds the separator, a quote or a line
 // break, as it is otherwise.
 void appendField(OutputText& out, std::string_view text, const TableDialect& dialect);
 
-// The header record followed by the names of the added columns.
+// The header record followed by the names of the columns that a batch adds.
 void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layout,
                  OutputText& out);
 

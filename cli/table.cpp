@@ -3,7 +3,7 @@
 namespace pumpcalc::cli {
 
 std::string quoted(std::string_view name) {
-  std::string text;
+  std::string text;  // built up, not "'" + name + "'", which GCC 12 warns of wrongly (-Wrestrict)
   text.reserve(name.size() + 2);
   text.push_back('\'');
   text.append(name);
