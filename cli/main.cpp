@@ -101,19 +101,17 @@ int runSingle(const Options& options, const std::optional<ExtendedReal>& margin,
 BatchSettings batchSettings(const Options& options, const TableDialect& dialect,
                             const std::optional<ExtendedReal>& margin, const MotorRatings* ratings,
                             bool outputIsConsole) {
-  BatchSettings settings;
-  settings.dialect = dialect;
-  settings.header = options.header;
-  settings.columns = options.columns;
-  settings.ratings = ratings;
-  settings.specificGravity = options.specificGravity;
-  settings.margin = margin;
-  settings.threads =
-      options.threads ? *options.threads : std::min(platform::processorCount(), maxDefaultThreads);
+  const unsigned processors = std::min(platform::processorCount(), maxDefaultThreads);
   // A console carries characters: what is typed arrives as UTF-8, and what it shows is
   // written so.
-  settings.outputInUtf8 = !options.outputFile && outputIsConsole;
-  return settings;
+  return {.dialect = dialect,
+          .header = options.header,
+          .columns = options.columns,
+          .ratings = ratings,
+          .specificGravity = options.specificGravity,
+          .margin = margin,
+          .threads = options.threads.value_or(processors),
+          .outputInUtf8 = !options.outputFile && outputIsConsole};
 }
 
 // Reads the schedule from `input` in its encoding (--encoding's, or the one auto finds) and
