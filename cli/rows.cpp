@@ -29,8 +29,6 @@ RecordCheck selectFields(std::string_view record, const RowLayout& layout,
       if (layout.columns[k] == index) selected.fields[k] = span;
     }
   };
-  if (forEachPlainField(record, layout.dialect, select)) return {};
-  selected = {};
   return forEachField(record, layout.dialect, select);
 }
 

@@ -83,12 +83,35 @@ inline std::size_t closingQuote(const char* data, std::size_t open, std::size_t 
   }
 }
 
+// forEachField's shortcut for the common record, eight bytes at a time: ASCII text without
+// NUL bytes, without quotes in CSV, and no longer than a field may be, whose fields are
+// unquoted and well-formed. Returns false, having visited nothing, for any other record: the
+// whole record is checked before the first field is visited.
+template <class OnField>
+bool forEachPlainField(std::string_view record, const TableDialect& dialect, OnField&& onField) {
+  const char* const data = record.data();
+  const std::size_t size = record.size();
+  const bool csv = dialect.format == TableFormat::csv;
+  const auto unusual = [csv, quote = BytesEqualTo('"')](std::uint64_t word) {
+    return zeroBytes(word) | nonAsciiBytes(word) | (csv ? quote(word) : 0);
+  };
+  if (size > maxFieldBytes || findFirst(data, 0, size, unusual) != size) return false;
+  std::size_t start = 0, index = 0;
+  forEachMarked(data, 0, size, BytesEqualTo(dialect.separator), [&](std::size_t at) {
+    onField(index++, FieldSpan{start, at - start, false});
+    start = at + 1;
+  });
+  onField(index, FieldSpan{start, size - start, false});
+  return true;
+}
+
 // Calls onField(index, span) for each field of `record` (without its line end) in order,
 // 0-based, and returns the first problem; fields after a problem are not visited. In TSV
 // the separator alone ends a field; in CSV a field that begins with '"' runs to its closing
 // quote, and any other '"' is an ordinary character.
 template <class OnField>
 RecordCheck forEachField(std::string_view record, const TableDialect& dialect, OnField&& onField) {
+  if (forEachPlainField(record, dialect, onField)) return {};
   // A NUL byte or bad UTF-8 in a field counts first: the rest of the field means nothing.
   const std::size_t fault = validUtf8Length(record, true);
   const char* const data = record.data();
@@ -118,30 +141,6 @@ RecordCheck forEachField(std::string_view record, const TableDialect& dialect, O
     if (pos == size) return {};
     ++pos;  // the separator
   }
-}
-
-// forEachField for the common record, eight bytes at a time: ASCII text without NUL bytes,
-// without quotes in CSV, and no longer than a field may be. Returns false, having visited
-// nothing, for any other record. The fields of such a record are unquoted and well-formed.
-//
-// The whole record is checked before the first field is visited: a caller that falls back
-// to forEachField must not have seen part of the record already.
-template <class OnField>
-bool forEachPlainField(std::string_view record, const TableDialect& dialect, OnField&& onField) {
-  const char* const data = record.data();
-  const std::size_t size = record.size();
-  const bool csv = dialect.format == TableFormat::csv;
-  const auto unusual = [csv, quote = BytesEqualTo('"')](std::uint64_t word) {
-    return zeroBytes(word) | nonAsciiBytes(word) | (csv ? quote(word) : 0);
-  };
-  if (size > maxFieldBytes || findFirst(data, 0, size, unusual) != size) return false;
-  std::size_t start = 0, index = 0;
-  forEachMarked(data, 0, size, BytesEqualTo(dialect.separator), [&](std::size_t at) {
-    onField(index++, FieldSpan{start, at - start, false});
-    start = at + 1;
-  });
-  onField(index, FieldSpan{start, size - start, false});
-  return true;
 }
 
 // The text of a field: without the quotes of a quoted field, each doubled quote as one.
