@@ -9,7 +9,9 @@
 
 namespace pumpcalc::cli {
 
-const char* const helpText =
+namespace {
+
+constexpr std::string_view help =
     "Usage: pumpcalc-cli [--decimal-separator C] [--motor-rating] FLOW HEAD EFFICIENCY\n"
     "       pumpcalc-cli [--decimal-separator C] --batch [BATCH OPTIONS]\n"
     "       pumpcalc-cli --help\n"
@@ -102,8 +104,6 @@ const char* const helpText =
     "\n"
     "Usage errors, an input that cannot be read and an output that cannot be written\n"
     "exit with 2; --output is then left as it was.\n";
-
-namespace {
 
 bool looksLikeOption(std::string_view arg) {
   // "-5", "-.5" and "-" alone are values; "--batch" and "-x" are options.
@@ -249,7 +249,15 @@ std::variant<Options, UsageError> combined(Options options,
   return options;
 }
 
+// Every option is described in --help.
+static_assert(std::all_of(std::begin(optionTable), std::end(optionTable),
+                          [](const OptionSpec& option) {
+                            return help.find(option.name) != help.npos;
+                          }));
+
 }  // namespace
+
+const char* const helpText = help.data();
 
 std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string_view>& args) {
   Options options;
