@@ -86,8 +86,7 @@ int runSingle(const Options& options, const std::optional<ExtendedReal>& margin,
                        extendedToText(result.upperMotorPower) + "\n";
     if (margin) text += extendedToText(required) + "\n";
     if (ratings != nullptr) {
-      const RatingChoice choice = ratings->choose(margin ? required : result.lowerMotorPower);
-      text += (choice.aboveLargest ? ">" : "") + choice.rating.text + "\n";
+      text += ratings->choose(margin ? required : result.lowerMotorPower).text() + "\n";
     }
     std::string error;
     return streams.output.write(text, error) && streams.output.flush(error) ? exitSuccess

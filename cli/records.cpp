@@ -174,9 +174,8 @@ bool RecordScanner::isWhole(std::string_view record) const {
   std::size_t count = 0;
   const RecordCheck check =
       forEachField(record, settings_.dialect, [&count](std::size_t, const FieldSpan&) { ++count; });
-  if (check.problem != RecordProblem::none) return false;
-  if (settings_.width == 0) return true;
-  return settings_.widthIsMinimum ? count >= settings_.width : count == settings_.width;
+  return check.problem == RecordProblem::none &&
+         (settings_.width == 0 || fitsWidth(count, settings_.width, settings_.widthIsMinimum));
 }
 
 bool RecordScanner::findQuotedRecord(Found& found) {

@@ -32,8 +32,13 @@ RecordCheck selectFields(std::string_view record, const RowLayout& layout,
   return forEachField(record, layout.dialect, select);
 }
 
-bool hasLayoutWidth(std::size_t count, const RowLayout& layout) {
-  return layout.widthIsMinimum ? count >= layout.width : count == layout.width;
+// "error" and the message, after the record and its separator: the row failed.
+void appendError(OutputText& out, std::string_view message, const TableDialect& dialect,
+                 BatchSummary& summary) {
+  ++summary.failedLines;
+  out.append("error");
+  out.push_back(dialect.separator);
+  appendField(out, message, dialect);
 }
 
 // A call of its own in the flattened writeResults: its argument is stored whole, which the
@@ -51,16 +56,9 @@ bool hasLayoutWidth(std::size_t count, const RowLayout& layout) {
 }  // namespace
 
 void appendField(OutputText& out, std::string_view text, const TableDialect& dialect) {
-  bool quote = false;
-  if (dialect.format == TableFormat::csv) {
-    for (const char c : text) {
-      if (c == dialect.separator || c == '"' || c == '\n' || c == '\r') {
-        quote = true;
-        break;
-      }
-    }
-  }
-  if (!quote) {
+  const char needQuotes[] = {dialect.separator, '"', '\n', '\r'};
+  if (dialect.format != TableFormat::csv ||
+      text.find_first_of(needQuotes, 0, sizeof needQuotes) == std::string_view::npos) {
     out.append(text);
     return;
   }
@@ -120,21 +118,15 @@ void RowWriter::writeRow(std::string_view record, const RecordSpan& span, Output
                                 : selectFields(record, layout_, selected);
   if (check.problem != RecordProblem::none) {
     // Not echoed: the record's bytes would not make a readable line.
-    ++summary.failedLines;
     out.push_back(dialect.separator);
-    out.append("error");
-    out.push_back(dialect.separator);
-    appendField(out,
+    appendError(out,
                 "line " + std::to_string(span.line) + ": " + problemText(check, dialect.encoding),
-                dialect);
+                dialect, summary);
   } else {
     out.append(record);
     out.push_back(dialect.separator);
-    if (!hasLayoutWidth(selected.count, layout_)) {
-      ++summary.failedLines;
-      out.append("error");
-      out.push_back(dialect.separator);
-      appendField(out, layout_.widthMessage + std::to_string(selected.count), dialect);
+    if (!fitsWidth(selected.count, layout_.width, layout_.widthIsMinimum)) {
+      appendError(out, layout_.widthMessage + std::to_string(selected.count), dialect, summary);
     } else if (extras_) {
       writeResults<true>(record, selected.fields, out, summary, unit);
     } else {
@@ -188,18 +180,10 @@ template <bool extras>
     }
     if (layout_.ratings != nullptr) {
       out.push_back(dialect.separator);
-      const RatingChoice choice = layout_.ratings->choose(motorPower);
-      if (choice.aboveLargest) {
-        appendField(out, ">" + choice.rating.text, dialect);
-      } else {
-        appendField(out, choice.rating.text, dialect);
-      }
+      appendField(out, layout_.ratings->choose(motorPower).text(), dialect);
     }
   } catch (const Exception& error) {
-    ++summary.failedLines;
-    out.append("error");
-    out.push_back(dialect.separator);
-    appendField(out, error.message(), dialect);
+    appendError(out, error.message(), dialect, summary);
   }
 }
 

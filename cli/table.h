@@ -143,6 +143,11 @@ RecordCheck forEachField(std::string_view record, const TableDialect& dialect, O
   }
 }
 
+// Whether a record of `count` fields is as wide as asked: `width` fields, or at least so many.
+constexpr bool fitsWidth(std::size_t count, std::size_t width, bool widthIsMinimum) noexcept {
+  return widthIsMinimum ? count >= width : count == width;
+}
+
 // The text of a field: without the quotes of a quoted field, each doubled quote as one.
 // May return a view of `scratch`.
 std::string_view quotedFieldText(std::string_view record, const FieldSpan& field,
