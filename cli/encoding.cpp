@@ -4,15 +4,9 @@
 #include <cstring>
 
 #include "cli/gb18030.h"
-#include "core/motor_rating.h"
 #include "core/utf8.h"
 
 namespace pumpcalc::cli {
-namespace {
-
-constexpr std::size_t readBlock = std::size_t{1} << 16;
-
-}  // namespace
 
 std::optional<EncodingChoice> parseEncodingName(std::string_view name) {
   std::string lower(name);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/motor_rating.h"
+#include "core/utf8.h"
 
 namespace pumpcalc::cli {
 namespace {
@@ -11,8 +11,6 @@ namespace {
 [[noreturn]] void fail(const char* what, const std::string& name, const std::string& error) {
   throw BatchFailure(std::string("cannot ") + what + " " + name + ": " + error);
 }
-
-constexpr std::size_t readBlock = std::size_t{1} << 16;
 
 constexpr std::size_t none = std::string_view::npos;
 
@@ -43,7 +41,7 @@ bool RecordScanner::fill() {
     pos_ = 0;
   }
   // At least as much as is held already, so that rescanning a long record stays linear.
-  const std::size_t wanted = std::max(readBlock, end_);
+  const std::size_t wanted = std::max(ByteSource::readBlock, end_);
   if (buffer_.size() < end_ + wanted) buffer_.resize(end_ + wanted);
   // A source may hand out less than asked; only a full block keeps rescanning linear.
   const std::size_t start = end_;

@@ -25,6 +25,9 @@ class BatchFailure : public std::runtime_error {
 // Where a batch reads its input and writes its output: C streams, or anything a test needs.
 class ByteSource {
  public:
+  // What a reader asks of a source at a time.
+  static constexpr std::size_t readBlock = std::size_t{1} << 16;
+
   virtual ~ByteSource() = default;
   // Up to `size` bytes into `buffer`; 0 at the end. Throws BatchFailure when reading fails.
   virtual std::size_t read(char* buffer, std::size_t size) = 0;

@@ -11,6 +11,10 @@
 
 namespace pumpcalc {
 
+// The UTF-8 byte-order mark that some editors and spreadsheets put before a text file's first
+// line.
+inline constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
 // Whether the byte begins a character (is not a continuation byte 10xxxxxx).
 constexpr bool startsUtf8Character(char byte) noexcept {
   return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
