@@ -86,7 +86,8 @@ int runSingle(const Options& options, const std::optional<ExtendedReal>& margin,
                        extendedToText(result.upperMotorPower) + "\n";
     if (margin) text += extendedToText(required) + "\n";
     if (ratings != nullptr) {
-      text += ratings->choose(margin ? required : result.lowerMotorPower).text() + "\n";
+      const RatingChoice choice = ratings->choose(margin ? required : result.lowerMotorPower);
+      text += (choice.aboveLargest ? ">" : "") + choice.rating.text + "\n";
     }
     std::string error;
     return streams.output.write(text, error) && streams.output.flush(error) ? exitSuccess

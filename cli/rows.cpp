@@ -1,5 +1,7 @@
 #include "cli/rows.h"
 
+#include <algorithm>
+
 #include "core/decimal_format.h"
 #include "core/errors.h"
 #include "core/float_unit.h"
@@ -56,9 +58,10 @@ void appendError(OutputText& out, std::string_view message, const TableDialect& 
 }  // namespace
 
 void appendField(OutputText& out, std::string_view text, const TableDialect& dialect) {
-  const char needQuotes[] = {dialect.separator, '"', '\n', '\r'};
-  if (dialect.format != TableFormat::csv ||
-      text.find_first_of(needQuotes, 0, sizeof needQuotes) == std::string_view::npos) {
+  const auto needsQuotes = [&dialect](char c) {
+    return c == dialect.separator || c == '"' || c == '\n' || c == '\r';
+  };
+  if (dialect.format != TableFormat::csv || std::none_of(text.begin(), text.end(), needsQuotes)) {
     out.append(text);
     return;
   }
@@ -180,7 +183,12 @@ template <bool extras>
     }
     if (layout_.ratings != nullptr) {
       out.push_back(dialect.separator);
-      appendField(out, layout_.ratings->choose(motorPower).text(), dialect);
+      const RatingChoice choice = layout_.ratings->choose(motorPower);
+      if (choice.aboveLargest) {
+        appendField(out, ">" + choice.rating.text, dialect);
+      } else {
+        appendField(out, choice.rating.text, dialect);  // no string built: the common case
+      }
     }
   } catch (const Exception& error) {
     appendError(out, error.message(), dialect, summary);

@@ -21,9 +21,6 @@ struct MotorRating {
 struct RatingChoice {
   const MotorRating& rating;
   bool aboveLargest;  // the power exceeds every rating; `rating` is the largest
-
-  // As the motor to order is written: the rating, after ">" when the power exceeds it.
-  std::string text() const { return (aboveLargest ? ">" : "") + rating.text; }
 };
 
 class MotorRatings {
