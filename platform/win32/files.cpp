@@ -33,17 +33,15 @@ class Win32ReplacementFile final : public ReplacementFile {
  public:
   Win32ReplacementFile(std::wstring target, std::wstring temporary, HANDLE handle,
                        std::FILE* stream)
-      : target_(std::move(target)),
+      : ReplacementFile(stream),
+        target_(std::move(target)),
         temporary_(std::move(temporary)),
-        handle_(handle),
-        stream_(stream) {}
+        handle_(handle) {}
 
   ~Win32ReplacementFile() override {
     if (stream_ != nullptr) std::fclose(stream_);
     if (!committed_) DeleteFileW(temporary_.c_str());
   }
-
-  std::FILE* stream() noexcept override { return stream_; }
 
   bool commit(std::string& error) override {
     std::string failure;  // the reason of the first step that fails
@@ -66,8 +64,6 @@ class Win32ReplacementFile final : public ReplacementFile {
  private:
   std::wstring target_, temporary_;
   HANDLE handle_;  // owned by stream_
-  std::FILE* stream_;
-  bool committed_ = false;
 };
 
 }  // namespace
