@@ -180,15 +180,13 @@ LRESULT TApplication::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       if (mainWindow != nullptr) closeWindow(*mainWindow);
       return 0;
     case WM_SYSCOMMAND:
-      switch (platform::systemCommand(wParam)) {
-        case SC_MINIMIZE:
-          minimizeApplication();
-          return 0;
-        case SC_RESTORE:
-          restoreApplication();
-          return 0;
-        default:
-          break;
+      if (platform::systemCommand(wParam) == SC_MINIMIZE) {
+        minimizeApplication();
+        return 0;
+      }
+      if (platform::systemCommand(wParam) == SC_RESTORE) {
+        restoreApplication();
+        return 0;
       }
       break;
     case WM_WININICHANGE:
