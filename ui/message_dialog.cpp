@@ -284,15 +284,9 @@ void TMessageForm::moveFocus(bool forward) {
 void TMessageForm::buttonFocusChanged(HWND button, bool gained) {
   const std::optional<TDialogButton> defaultButton = defaultButtonOf(buttons_);
   for (std::size_t i = 0; i < buttonHandles_.size(); ++i) {
-    const bool isDefault = defaultButton == buttonOrder_[i];
-    bool looksDefault;
-    if (gained) {
-      looksDefault = buttonHandles_[i] == button;
-    } else if (buttonHandles_[i] == button || isDefault) {
-      looksDefault = isDefault;
-    } else {
-      continue;
-    }
+    const bool isDefault = defaultButton == buttonOrder_[i], isButton = buttonHandles_[i] == button;
+    if (!gained && !isButton && !isDefault) continue;  // its look does not change
+    const bool looksDefault = gained ? isButton : isDefault;
     SendMessageW(buttonHandles_[i], BM_SETSTYLE, looksDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
                  TRUE);
   }
