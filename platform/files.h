@@ -46,13 +46,16 @@ class ReplacementFile {
   ReplacementFile& operator=(const ReplacementFile&) = delete;
 
   // Where the new version is written (binary mode).
-  virtual std::FILE* stream() noexcept = 0;
+  std::FILE* stream() noexcept { return stream_; }
   // Flushes the data to the disk, closes the file and renames it over the target. On
   // failure removes the temporary file and returns false with `error` set.
   virtual bool commit(std::string& error) = 0;
 
  protected:
-  ReplacementFile() = default;
+  explicit ReplacementFile(std::FILE* stream) noexcept : stream_(stream) {}
+
+  std::FILE* stream_;  // null once commit() has closed it
+  bool committed_ = false;
 };
 
 // The processors this program may run on (at least 1).

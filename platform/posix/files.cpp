@@ -23,14 +23,12 @@ std::optional<FileIdentity> identityOf(const struct stat& status) {
 class PosixReplacementFile final : public ReplacementFile {
  public:
   PosixReplacementFile(std::string target, std::string temporary, std::FILE* stream)
-      : target_(std::move(target)), temporary_(std::move(temporary)), stream_(stream) {}
+      : ReplacementFile(stream), target_(std::move(target)), temporary_(std::move(temporary)) {}
 
   ~PosixReplacementFile() override {
     if (stream_ != nullptr) std::fclose(stream_);
     if (!committed_) unlink(temporary_.c_str());
   }
-
-  std::FILE* stream() noexcept override { return stream_; }
 
   bool commit(std::string& error) override {
     int failure = 0;
@@ -51,8 +49,6 @@ class PosixReplacementFile final : public ReplacementFile {
 
  private:
   std::string target_, temporary_;
-  std::FILE* stream_;
-  bool committed_ = false;
 };
 
 }  // namespace
