@@ -47,16 +47,8 @@ std::variant<std::unique_ptr<platform::TextCodec>, std::string> textCodec(Encodi
 
 LookAheadSource::LookAheadSource(ByteSource& source, std::size_t size) : source_(source) {
   head_.resize(size);
-  std::size_t filled = 0;
-  while (filled < size) {
-    const std::size_t count = source_.read(head_.data() + filled, size - filled);
-    if (count == 0) {
-      whole_ = true;
-      break;
-    }
-    filled += count;
-  }
-  head_.resize(filled);
+  head_.resize(source_.readFully(head_.data(), size));
+  whole_ = head_.size() < size;
 }
 
 std::size_t LookAheadSource::read(char* buffer, std::size_t size) {

@@ -43,17 +43,11 @@ bool RecordScanner::fill() {
   // At least as much as is held already, so that rescanning a long record stays linear.
   const std::size_t wanted = std::max(ByteSource::readBlock, end_);
   if (buffer_.size() < end_ + wanted) buffer_.resize(end_ + wanted);
-  // A source may hand out less than asked; only a full block keeps rescanning linear.
-  const std::size_t start = end_;
-  while (end_ - start < wanted) {
-    const std::size_t count = source_.read(buffer_.data() + end_, wanted - (end_ - start));
-    if (count == 0) {
-      eof_ = true;
-      break;
-    }
-    end_ += count;
-  }
-  return end_ != start;
+  // Only a full block keeps rescanning linear.
+  const std::size_t count = source_.readFully(buffer_.data() + end_, wanted);
+  end_ += count;
+  eof_ = count < wanted;
+  return count != 0;
 }
 
 bool RecordScanner::next(Chunk& chunk, std::size_t targetBytes, std::size_t maxRecords) {

@@ -31,6 +31,14 @@ class ByteSource {
   virtual ~ByteSource() = default;
   // Up to `size` bytes into `buffer`; 0 at the end. Throws BatchFailure when reading fails.
   virtual std::size_t read(char* buffer, std::size_t size) = 0;
+  // `size` bytes, or fewer only where the input ends: a source may hand out less than asked.
+  std::size_t readFully(char* buffer, std::size_t size) {
+    std::size_t filled = 0;
+    for (std::size_t count = 1; filled < size && count != 0; filled += count) {
+      count = read(buffer + filled, size - filled);
+    }
+    return filled;
+  }
 };
 
 class ByteSink {

@@ -35,16 +35,10 @@ enum class LineEnd : std::uint8_t { lf, crlf };
 
 // "tab-separated", "comma-separated", "semicolon-separated" or "'|'-separated".
 inline std::string separatorName(char separator) {
-  switch (separator) {
-    case '\t':
-      return "tab-separated";
-    case ',':
-      return "comma-separated";
-    case ';':
-      return "semicolon-separated";
-    default:
-      return quoted(std::string_view(&separator, 1)) + "-separated";
-  }
+  if (separator == '\t') return "tab-separated";
+  if (separator == ',') return "comma-separated";
+  if (separator == ';') return "semicolon-separated";
+  return quoted(std::string_view(&separator, 1)) + "-separated";
 }
 
 // A field as it stands in its record: quotes, if any, included.
