@@ -32,13 +32,12 @@ void reloadLocaleSettings() {
 
 TApplication::TApplication() : startupShowCommand(platform::startupShowCommand()) {
   registerClass(L"TApplication");
-  platform::WindowParams params;
-  params.className = L"TApplication";
-  params.caption = deriveApplicationTitle(platform::programFileName());
-  params.style = applicationWindowStyle;
-  params.left = GetSystemMetrics(SM_CXSCREEN) / 2;
-  params.top = GetSystemMetrics(SM_CYSCREEN) / 2;
-  createOwnWindow(params);
+  // The title lives until the window has copied it, to the end of the statement.
+  createOwnWindow({.className = L"TApplication",
+                   .caption = deriveApplicationTitle(platform::programFileName()),
+                   .style = applicationWindowStyle,
+                   .left = GetSystemMetrics(SM_CXSCREEN) / 2,
+                   .top = GetSystemMetrics(SM_CYSCREEN) / 2});
 
   // The icon of the taskbar button and of the class.
   const HICON icon = loadApplicationIcon();
@@ -181,15 +180,13 @@ LRESULT TApplication::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       if (mainWindow != nullptr) closeWindow(*mainWindow);
       return 0;
     case WM_SYSCOMMAND:
-      switch (platform::systemCommand(wParam)) {
-        case SC_MINIMIZE:
-          minimizeApplication();
-          return 0;
-        case SC_RESTORE:
-          restoreApplication();
-          return 0;
-        default:
-          break;
+      if (platform::systemCommand(wParam) == SC_MINIMIZE) {
+        minimizeApplication();
+        return 0;
+      }
+      if (platform::systemCommand(wParam) == SC_RESTORE) {
+        restoreApplication();
+        return 0;
       }
       break;
     case WM_WININICHANGE:

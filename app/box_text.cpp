@@ -11,6 +11,7 @@ constexpr std::string_view ellipsis = "…";
 // Where the text that an error could not read lies in its message: [begin, end).
 struct Span {
   std::size_t begin = 0, end = 0;
+  std::string_view of(std::string_view text) const { return text.substr(begin, end - begin); }
 };
 Span cuttablePart(const Exception& error) {
   const auto* convert = dynamic_cast<const EConvertError*>(&error);
@@ -47,17 +48,13 @@ platform::ShortenableText shortenableMessage(
     const Exception* error, std::function<std::string(const std::string& message)> compose) {
   std::string message = error != nullptr ? error->message() : std::string();
   const Span cuttable = error != nullptr ? cuttablePart(*error) : Span{};
-  const std::size_t whole = (utf8CharacterCount(std::string_view(message).substr(
-                                 cuttable.begin, cuttable.end - cuttable.begin)) +
-                             1) /
-                            2;
+  const std::size_t whole = (utf8CharacterCount(cuttable.of(message)) + 1) / 2;
   auto keeping = [message = std::move(message), cuttable,
                   compose = std::move(compose)](std::size_t keep) {
     const std::string_view text = message;
-    return compose(
-        std::string(text.substr(0, cuttable.begin)) +
-        cutInTheMiddle(text.substr(cuttable.begin, cuttable.end - cuttable.begin), keep) +
-        std::string(text.substr(cuttable.end)));
+    return compose(std::string(text.substr(0, cuttable.begin)) +
+                   cutInTheMiddle(cuttable.of(text), keep) +
+                   std::string(text.substr(cuttable.end)));
   };
   return {std::move(keeping), whole};
 }

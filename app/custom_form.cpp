@@ -101,17 +101,15 @@ void TCustomForm::load() {
 
   registerClass(className(), CS_DBLCLKS, nullptr, LoadCursorW(nullptr, IDC_ARROW),
                 reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
-  platform::WindowParams params;
-  params.className = className();
-  params.caption = Caption;
-  params.style = styleOf(*this);
-  params.exStyle = BorderStyle == bsDialog ? WS_EX_DLGMODALFRAME : 0;
-  params.left = Left;
-  params.top = Top;
-  params.width = Width;
-  params.height = Height;
-  params.parent = Application->applicationWindow();
-  createOwnWindow(params);
+  createOwnWindow({.className = className(),
+                   .caption = Caption,
+                   .style = styleOf(*this),
+                   .exStyle = BorderStyle == bsDialog ? DWORD{WS_EX_DLGMODALFRAME} : 0,
+                   .left = Left,
+                   .top = Top,
+                   .width = Width,
+                   .height = Height,
+                   .parent = Application->applicationWindow()});
   if (BorderStyle == bsDialog) {
     // A dialog frame: no resizing, and only Move and Close on its system menu.
     const HMENU menu = GetSystemMenu(handle(), FALSE);
@@ -130,12 +128,11 @@ void TCustomForm::load() {
 }
 
 void TCustomForm::createAccessibleLabel(const TControl& control) {
-  platform::WindowParams params;
-  params.className = L"STATIC";
-  params.caption = control.accessibleName;
-  params.style = WS_CHILD | SS_LEFT | SS_NOPREFIX;
-  params.parent = handle();
-  platform::createWindow(params);  // destroyed with the form's window
+  // Destroyed with the form's window.
+  platform::createWindow({.className = L"STATIC",
+                          .caption = control.accessibleName,
+                          .style = WS_CHILD | SS_LEFT | SS_NOPREFIX,
+                          .parent = handle()});
 }
 
 void TCustomForm::nameControlsForScreenReader() {
@@ -153,18 +150,16 @@ TCustomForm* TCustomForm::fromHandle(HWND window) noexcept {
 HWND TCustomForm::createChildWindow(const TControl& control, const wchar_t* className, DWORD style,
                                     DWORD exStyle, HFONT font) {
   const RECT place = placeOf(control.bounds);
-  platform::WindowParams params;
-  params.className = className;
-  params.caption = control.caption;
-  params.style = WS_CHILD | WS_VISIBLE | style;
-  params.exStyle = exStyle;
-  params.left = place.left;
-  params.top = place.top;
-  params.width = control.bounds.width;
-  params.height = control.bounds.height;
-  params.parent = handle();
-  params.controlId = static_cast<UINT_PTR>(control.id);
-  HWND window = platform::createWindow(params);
+  HWND window = platform::createWindow({.className = className,
+                                        .caption = control.caption,
+                                        .style = WS_CHILD | WS_VISIBLE | style,
+                                        .exStyle = exStyle,
+                                        .left = place.left,
+                                        .top = place.top,
+                                        .width = control.bounds.width,
+                                        .height = control.bounds.height,
+                                        .parent = handle(),
+                                        .controlId = static_cast<UINT_PTR>(control.id)});
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return window;
 }

@@ -7,15 +7,8 @@ namespace pumpcalc {
 namespace {
 
 int showCommandOf(TWindowState state) {
-  switch (state) {
-    case wsMinimized:
-      return SW_SHOWMINNOACTIVE;
-    case wsMaximized:
-      return SW_SHOWMAXIMIZED;
-    case wsNormal:
-      break;
-  }
-  return SW_SHOWNORMAL;
+  if (state == wsMinimized) return SW_SHOWMINNOACTIVE;
+  return state == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
 }
 
 }  // namespace

@@ -19,13 +19,9 @@ int mulDiv(int a, int b, int c) noexcept {
 }
 
 Bounds scaleBounds(const Bounds& bounds, int m, int d, bool keepWidth, bool keepHeight) noexcept {
-  Bounds scaled;
-  scaled.left = mulDiv(bounds.left, m, d);
-  scaled.top = mulDiv(bounds.top, m, d);
-  scaled.width = keepWidth ? bounds.width : mulDiv(bounds.left + bounds.width, m, d) - scaled.left;
-  scaled.height =
-      keepHeight ? bounds.height : mulDiv(bounds.top + bounds.height, m, d) - scaled.top;
-  return scaled;
+  const int left = mulDiv(bounds.left, m, d), top = mulDiv(bounds.top, m, d);
+  return {left, top, keepWidth ? bounds.width : mulDiv(bounds.left + bounds.width, m, d) - left,
+          keepHeight ? bounds.height : mulDiv(bounds.top + bounds.height, m, d) - top};
 }
 
 Bounds centeredOnScreen(int screenWidth, int screenHeight, int width, int height) noexcept {

@@ -11,15 +11,20 @@
 namespace pumpcalc::cli {
 namespace {
 
+// The field names of the header record, or BatchFailure when it cannot be read.
 std::vector<std::string> readHeader(const Chunk& chunk, const TableDialect& dialect) {
   const RecordSpan& header = chunk.records.front();
-  RecordCheck problem = header.dropped;
-  if (problem.problem == RecordProblem::none) {
-    auto parsed = headerNames(chunk.text(header), dialect);
-    if (auto* names = std::get_if<std::vector<std::string>>(&parsed)) return std::move(*names);
-    problem = std::get<RecordCheck>(parsed);
+  const std::string_view record = chunk.text(header);
+  std::vector<std::string> names;
+  std::string scratch;
+  RecordCheck check = header.dropped;
+  if (check.problem == RecordProblem::none) {
+    check = forEachField(record, dialect, [&](std::size_t, const FieldSpan& span) {
+      names.emplace_back(fieldText(record, span, scratch));
+    });
   }
-  throw BatchFailure("cannot read the header: line 1: " + problemText(problem, dialect.encoding));
+  if (check.problem == RecordProblem::none) return names;
+  throw BatchFailure("cannot read the header: line 1: " + problemText(check, dialect.encoding));
 }
 
 RowLayout layoutFor(const BatchSettings& settings,
@@ -35,6 +40,35 @@ RowLayout layoutFor(const BatchSettings& settings,
 
 void write(ByteSink& out, std::string_view text) { out.write(text.data(), text.size()); }
 
+// The rows of `chunk` and of every chunk after it, computed on this thread after what
+// `output` holds.
+BatchSummary writeRowsHere(RecordScanner& scanner, Chunk& chunk, const RowLayout& layout,
+                           std::size_t chunkBytes, OutputText& output, ByteSink& out) {
+  BatchSummary summary;
+  RowWriter writer(layout);
+  do {
+    writer.write(chunk, output, summary);
+    write(out, output.view());
+    output.clear();
+  } while (scanner.next(chunk, chunkBytes));
+  return summary;
+}
+
+// The same on the computing threads, this one reading and writing.
+BatchSummary writeRowsOnThreads(RecordScanner& scanner, Chunk& chunk, const RowLayout& layout,
+                                const BatchSettings& settings, ByteSink& out) {
+  ParallelRows rows(layout, settings.threads);
+  bool firstTaken = false;
+  return rows.run(
+      [&](Chunk& next) {
+        if (firstTaken) return scanner.next(next, settings.chunkBytes);
+        firstTaken = true;
+        std::swap(next, chunk);
+        return true;
+      },
+      [&](std::string_view text) { write(out, text); });
+}
+
 }  // namespace
 
 BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settings) {
@@ -46,10 +80,9 @@ BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settin
     utf8.dialect.encoding = settings.encoding->name();
     return runBatch(text, settings.outputInUtf8 ? out : encoded, utf8);
   }
-  const TableDialect& dialect = settings.dialect;
   // A record over lines is taken whole only when it is readable and, once the layout is
   // known, as wide as the layout's records; a header need only be readable.
-  ScanSettings scan{dialect, settings.lineBlocks, true};
+  ScanSettings scan{settings.dialect, settings.lineBlocks, true};
   std::optional<RowLayout> layout;
   if (!settings.header) {
     layout = layoutFor(settings, {});
@@ -59,46 +92,24 @@ BatchSummary runBatch(ByteSource& in, ByteSink& out, const BatchSettings& settin
   RecordScanner scanner(in, scan);
   Chunk chunk;
   OutputText output;  // what goes out next
-
   // The first record (the header, or the first chunk), after which the byte-order mark is
   // known.
-  const bool any = scanner.next(chunk, settings.chunkBytes, settings.header ? 1 : SIZE_MAX);
+  bool more = scanner.next(chunk, settings.chunkBytes, settings.header ? 1 : SIZE_MAX);
   if (scanner.hadByteOrderMark()) output.append(byteOrderMark);
-  bool more = any;
-  if (settings.header) {
-    if (!any) {
-      write(out, output.view());
-      out.flush();
-      return {};
-    }
-    const std::vector<std::string> names = readHeader(chunk, dialect);
-    layout = layoutFor(settings, names);
+  if (settings.header && more) {
+    const RecordSpan& header = chunk.records.front();
+    layout = layoutFor(settings, readHeader(chunk, settings.dialect));
     scanner.expectWidth(layout->width, layout->widthIsMinimum);
-    writeHeader(chunk.text(chunk.records.front()), chunk.records.front().lineEnd, *layout, output);
+    writeHeader(chunk.text(header), header.lineEnd, *layout, output);
     more = scanner.next(chunk, settings.chunkBytes);
   }
-
   BatchSummary summary;
-  if (more && settings.threads > 1 && !scanner.atEnd()) {
-    // More than one chunk: the threads compute, this one reads and writes.
+  if (more && settings.threads > 1 && !scanner.atEnd()) {  // more than one chunk
     write(out, output.view());
-    ParallelRows rows(*layout, settings.threads);
-    bool firstTaken = false;
-    summary = rows.run(
-        [&](Chunk& next) {
-          if (firstTaken) return scanner.next(next, settings.chunkBytes);
-          firstTaken = true;
-          std::swap(next, chunk);
-          return true;
-        },
-        [&](std::string_view text) { write(out, text); });
+    summary = writeRowsOnThreads(scanner, chunk, *layout, settings, out);
+  } else if (more) {
+    summary = writeRowsHere(scanner, chunk, *layout, settings.chunkBytes, output, out);
   } else {
-    RowWriter writer(*layout);
-    for (; more; more = scanner.next(chunk, settings.chunkBytes)) {
-      writer.write(chunk, output, summary);
-      write(out, output.view());
-      output.clear();
-    }
     write(out, output.view());
   }
   out.flush();

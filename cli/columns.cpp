@@ -21,7 +21,7 @@ std::variant<ColumnSelection, std::string> parseColumnSelection(std::string_view
       choice.name = item;
     }
   });
-  const std::string given = "--columns " + quoted(text);
+  const std::string given = quoted(text);
   if (check.problem != RecordProblem::none) return given + ": " + problemText(check);
   if (selection.size() != 3 && selection.size() != 4) {
     return given + " names " + std::to_string(selection.size()) +
@@ -39,6 +39,39 @@ bool namesColumns(const ColumnSelection& selection) {
                      [](const ColumnChoice& choice) { return choice.number == 0; });
 }
 
+namespace {
+
+// The 0-based columns that `selection` chooses, into layout.columns, or the message why one
+// is not there. Names come with a header (the command line sees to that).
+std::optional<std::string> chooseColumns(const ColumnSelection& selection,
+                                         const std::optional<std::vector<std::string>>& headerNames,
+                                         RowLayout& layout) {
+  if (selection.size() != 3 && selection.size() != 4) {
+    return std::to_string(selection.size()) + " columns chosen, not 3 or 4";
+  }
+  for (std::size_t i = 0; i < selection.size(); ++i) {
+    const ColumnChoice& choice = selection[i];
+    if (choice.number != 0) {
+      if (headerNames && choice.number > headerNames->size()) {
+        return "the header has " + std::to_string(headerNames->size()) + " columns, not " +
+               std::to_string(choice.number);
+      }
+      layout.columns[i] = choice.number - 1;
+      continue;
+    }
+    const auto& names = *headerNames;
+    const auto found = std::find(names.begin(), names.end(), choice.name);
+    if (found == names.end()) return "the header has no column " + quoted(choice.name);
+    if (std::find(found + 1, names.end(), choice.name) != names.end()) {
+      return "the header has more than one column " + quoted(choice.name);
+    }
+    layout.columns[i] = static_cast<std::size_t>(found - names.begin());
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::variant<RowLayout, std::string> makeRowLayout(
     const TableDialect& dialect, const std::optional<ColumnSelection>& selection,
     const std::optional<std::vector<std::string>>& headerNames, const MotorRatings* ratings,
@@ -50,30 +83,8 @@ std::variant<RowLayout, std::string> makeRowLayout(
                         (decimalSeparator == dialect.separator || decimalSeparator == '"' ||
                          decimalSeparator == '\r' || decimalSeparator == '\n');
   const std::string separated = separatorName(dialect.separator);
-
   if (selection) {
-    if (selection->size() != 3 && selection->size() != 4) {
-      return std::to_string(selection->size()) + " columns chosen, not 3 or 4";
-    }
-    for (std::size_t i = 0; i < selection->size(); ++i) {
-      const ColumnChoice& choice = (*selection)[i];
-      if (choice.number != 0) {
-        if (headerNames && choice.number > headerNames->size()) {
-          return "the header has " + std::to_string(headerNames->size()) + " columns, not " +
-                 std::to_string(choice.number);
-        }
-        layout.columns[i] = choice.number - 1;
-        continue;
-      }
-      // Names come with a header (the command line sees to that).
-      const auto& names = *headerNames;
-      const auto found = std::find(names.begin(), names.end(), choice.name);
-      if (found == names.end()) return "the header has no column " + quoted(choice.name);
-      if (std::find(found + 1, names.end(), choice.name) != names.end()) {
-        return "the header has more than one column " + quoted(choice.name);
-      }
-      layout.columns[i] = static_cast<std::size_t>(found - names.begin());
-    }
+    if (auto message = chooseColumns(*selection, headerNames, layout)) return *message;
   }
   if (headerNames && !selection && headerNames->size() < 3) {
     // The default columns are the first three: a narrower header lacks one of them.
@@ -99,14 +110,6 @@ std::variant<RowLayout, std::string> makeRowLayout(
     layout.widthMessage = "expected 3 " + separated + " fields (flow, head, efficiency), found ";
   }
   return layout;
-}
-
-std::vector<std::string_view> addedColumnNames(const RowLayout& layout) {
-  std::vector<std::string_view> names = {"shaft power (kW)", "lower motor power (kW)",
-                                         "upper motor power (kW)"};
-  if (layout.margin) names.push_back("required motor power (kW)");
-  if (layout.ratings != nullptr) names.push_back("motor rating (kW)");
-  return names;
 }
 
 }  // namespace pumpcalc::cli

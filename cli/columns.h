@@ -28,7 +28,8 @@ using ColumnSelection = std::vector<ColumnChoice>;
 
 // "2,3,5", "flow,head,eff", "2,3,5,SG", or a mix; read as one CSV record, so that a quoted
 // item is always a name ("\"12\"" is the column named 12) and a name may hold a comma.
-// Returns the selection of three or four, or a message saying what is wrong.
+// Returns the selection of three or four, or what is wrong with it, said after --columns
+// ("'1,2' names 2 columns, ...").
 std::variant<ColumnSelection, std::string> parseColumnSelection(std::string_view text);
 
 bool namesColumns(const ColumnSelection& selection);
@@ -56,8 +57,5 @@ std::variant<RowLayout, std::string> makeRowLayout(
     const TableDialect& dialect, const std::optional<ColumnSelection>& selection,
     const std::optional<std::vector<std::string>>& headerNames, const MotorRatings* ratings,
     char decimalSeparator);
-
-// The names of the columns that a batch adds.
-std::vector<std::string_view> addedColumnNames(const RowLayout& layout);
 
 }  // namespace pumpcalc::cli

@@ -1,13 +1,17 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 
 #include "core/decimal_parse.h"
 #include "core/locale_numbers.h"
 
 namespace pumpcalc::cli {
 
-const char* const helpText =
+namespace {
+
+constexpr std::string_view help =
     "Usage: pumpcalc-cli [--decimal-separator C] [--motor-rating] FLOW HEAD EFFICIENCY\n"
     "       pumpcalc-cli [--decimal-separator C] --batch [BATCH OPTIONS]\n"
     "       pumpcalc-cli --help\n"
@@ -101,8 +105,6 @@ const char* const helpText =
     "Usage errors, an input that cannot be read and an output that cannot be written\n"
     "exit with 2; --output is then left as it was.\n";
 
-namespace {
-
 bool looksLikeOption(std::string_view arg) {
   // "-5", "-.5" and "-" alone are values; "--batch" and "-x" are options.
   return arg.size() >= 2 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9') && arg[1] != '.' &&
@@ -116,99 +118,111 @@ bool usableFieldSeparator(char c) {
          !(c >= '0' && c <= '9') && !((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
 }
 
-}  // namespace
+// Why an option's value cannot be taken, said after the option's name ("takes exactly one
+// byte, not 'ab'"); none when it was taken.
+using Refusal = std::optional<std::string>;
 
-std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string_view>& args) {
-  Options options;
-  std::vector<std::string_view> values;
-  std::string_view batchOption;  // the first option that selects batch mode
-  bool optionsEnded = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    if (optionsEnded || !looksLikeOption(arg)) {
-      values.push_back(arg);
-      continue;
-    }
-    if (arg == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    if (arg == "--help" || arg == "-h") {
-      options.mode = Mode::help;
-      return options;
-    }
-    if (arg == "--motor-rating") {
-      options.motorRating = true;
-      continue;
-    }
-    const bool batchFlag = arg == "--batch" || arg == "--header";
-    if (batchFlag) {
-      if (batchOption.empty()) batchOption = arg;
-      options.header = options.header || arg == "--header";
-      continue;
-    }
-    static constexpr std::string_view withValue[] = {
-        "--decimal-separator", "--field-separator", "--format",  "--columns",
-        "--motor-ratings",     "--input",           "--output",  "--threads",
-        "--specific-gravity",  "--margin",          "--encoding"};
-    bool known = false;
-    for (const std::string_view name : withValue) known = known || arg == name;
-    if (!known) return UsageError{"unknown option " + quoted(arg)};
-    if (i + 1 == args.size()) return UsageError{std::string(arg) + " needs a value"};
-    const std::string_view value = args[++i];
-    const std::string given = quoted(value);
-    const bool eitherMode = arg == "--decimal-separator" || arg == "--motor-ratings" ||
-                            arg == "--specific-gravity" || arg == "--margin";
-    if (!eitherMode && batchOption.empty()) batchOption = arg;
+Refusal breaks(std::string_view rule, std::string_view value) {
+  return std::string(rule) + ", not " + quoted(value);
+}
 
-    if (arg == "--decimal-separator" || arg == "--field-separator") {
-      if (value.size() != 1) {
-        return UsageError{std::string(arg) + " takes exactly one byte, not " + given};
-      }
-      if (arg == "--decimal-separator") {
-        options.decimalSeparator = value[0];
-      } else if (!usableFieldSeparator(value[0])) {
-        return UsageError{"--field-separator " + given +
-                          ": a letter, digit, sign, quote or line break cannot separate fields"};
-      } else {
-        options.fieldSeparator = value[0];
-      }
-    } else if (arg == "--format") {
-      if (value != "tsv" && value != "csv") {
-        return UsageError{"--format is tsv or csv, not " + given};
-      }
-      options.format = value == "csv" ? TableFormat::csv : TableFormat::tsv;
-    } else if (arg == "--columns") {
-      auto selection = parseColumnSelection(value);
-      if (auto* message = std::get_if<std::string>(&selection)) return UsageError{*message};
-      options.columns = std::get<ColumnSelection>(selection);
-    } else if (arg == "--motor-ratings") {
-      options.motorRating = true;
-      options.motorRatingsFile = std::string(value);
-    } else if (arg == "--specific-gravity") {
-      options.specificGravity = std::string(value);
-    } else if (arg == "--margin") {
-      options.motorRating = true;
-      options.margin = std::string(value);
-    } else if (arg == "--encoding") {
-      const std::optional<EncodingChoice> encoding = parseEncodingName(value);
-      if (!encoding) return UsageError{"--encoding is auto, utf-8, gb18030 or ansi, not " + given};
-      options.encoding = *encoding;
-    } else if (arg == "--input") {
-      options.inputFile = std::string(value);
-    } else if (arg == "--output") {
-      options.outputFile = std::string(value);
-    } else {  // --threads
-      unsigned threads = 0;
-      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), threads);
-      if (error != std::errc() || end != value.data() + value.size() || threads < 1 ||
-          threads > 256) {
-        return UsageError{"--threads takes a number from 1 to 256, not " + given};
-      }
-      options.threads = threads;
-    }
+template <auto byte>
+Refusal setByte(Options& options, std::string_view value) {
+  if (value.size() != 1) return breaks("takes exactly one byte", value);
+  options.*byte = value[0];
+  return {};
+}
+
+template <auto flag>
+Refusal setFlag(Options& options, std::string_view) {
+  options.*flag = true;
+  return {};
+}
+
+template <auto text>
+Refusal setText(Options& options, std::string_view value) {
+  options.*text = std::string(value);
+  return {};
+}
+
+Refusal takeFormat(Options& options, std::string_view value) {
+  if (value != "tsv" && value != "csv") return breaks("is tsv or csv", value);
+  options.format = value == "csv" ? TableFormat::csv : TableFormat::tsv;
+  return {};
+}
+
+Refusal takeFieldSeparator(Options& options, std::string_view value) {
+  if (value.size() == 1 && !usableFieldSeparator(value[0])) {
+    return quoted(value) + ": a letter, digit, sign, quote or line break cannot separate fields";
   }
+  return setByte<&Options::fieldSeparator>(options, value);
+}
 
+Refusal takeColumns(Options& options, std::string_view value) {
+  auto selection = parseColumnSelection(value);
+  if (auto* message = std::get_if<std::string>(&selection)) return *message;
+  options.columns = std::get<ColumnSelection>(std::move(selection));
+  return {};
+}
+
+Refusal takeThreads(Options& options, std::string_view value) {
+  unsigned threads = 0;
+  const char* const end = value.data() + value.size();
+  const auto [stop, error] = std::from_chars(value.data(), end, threads);
+  if (error != std::errc() || stop != end || threads < 1 || threads > 256) {
+    return breaks("takes a number from 1 to 256", value);
+  }
+  options.threads = threads;
+  return {};
+}
+
+Refusal takeEncoding(Options& options, std::string_view value) {
+  const std::optional<EncodingChoice> encoding = parseEncodingName(value);
+  if (!encoding) return breaks("is auto, utf-8, gb18030 or ansi", value);
+  options.encoding = *encoding;
+  return {};
+}
+
+Refusal askForHelp(Options& options, std::string_view) {
+  options.mode = Mode::help;
+  return {};
+}
+
+// One option: its name, whether a value follows it, whether it selects batch mode, and what
+// it does to the options.
+struct OptionSpec {
+  std::string_view name;
+  bool takesValue;
+  bool selectsBatch;
+  Refusal (*take)(Options& options, std::string_view value);
+};
+
+// Every option, in the order --help describes them; "--" is the parser's own.
+constexpr OptionSpec optionTable[] = {
+    {"--batch", false, true, [](Options&, std::string_view) -> Refusal { return {}; }},
+    {"--format", true, true, takeFormat},
+    {"--field-separator", true, true, takeFieldSeparator},
+    {"--header", false, true, setFlag<&Options::header>},
+    {"--columns", true, true, takeColumns},
+    {"--input", true, true, setText<&Options::inputFile>},
+    {"--output", true, true, setText<&Options::outputFile>},
+    {"--threads", true, true, takeThreads},
+    {"--encoding", true, true, takeEncoding},
+    {"--motor-rating", false, false, setFlag<&Options::motorRating>},
+    {"--motor-ratings", true, false, setText<&Options::motorRatingsFile>},
+    {"--margin", true, false, setText<&Options::margin>},
+    {"--specific-gravity", true, false, setText<&Options::specificGravity>},
+    {"--decimal-separator", true, false, setByte<&Options::decimalSeparator>},
+    {"--help", false, false, askForHelp},
+    {"-h", false, false, askForHelp},
+};
+
+// What the options ask of each other and of the values, once all are read.
+std::variant<Options, UsageError> combined(Options options,
+                                           const std::vector<std::string_view>& values,
+                                           std::string_view batchOption) {
+  // The list of ratings and the margin choose the motor too.
+  options.motorRating = options.motorRating || options.motorRatingsFile || options.margin;
   if (options.specificGravity && options.columns && options.columns->size() == 4) {
     return UsageError{
         "--specific-gravity and a fourth column of --columns both give the specific gravity: "
@@ -233,6 +247,47 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
   options.head = values[1];
   options.efficiency = values[2];
   return options;
+}
+
+// Every option is described in --help.
+static_assert(std::all_of(std::begin(optionTable), std::end(optionTable),
+                          [](const OptionSpec& option) {
+                            return help.find(option.name) != help.npos;
+                          }));
+
+}  // namespace
+
+const char* const helpText = help.data();
+
+std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string_view>& args) {
+  Options options;
+  std::vector<std::string_view> values;
+  std::string_view batchOption;  // the first option that selects batch mode
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (optionsEnded || !looksLikeOption(arg)) {
+      values.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const auto* option = std::find_if(std::begin(optionTable), std::end(optionTable),
+                                      [arg](const OptionSpec& spec) { return spec.name == arg; });
+    if (option == std::end(optionTable)) return UsageError{"unknown option " + quoted(arg)};
+    if (option->takesValue && i + 1 == args.size()) {
+      return UsageError{std::string(arg) + " needs a value"};
+    }
+    const std::string_view value = option->takesValue ? args[++i] : std::string_view();
+    if (option->selectsBatch && batchOption.empty()) batchOption = arg;
+    if (const Refusal refusal = option->take(options, value)) {
+      return UsageError{std::string(arg) + " " + *refusal};
+    }
+    if (options.mode == Mode::help) return options;
+  }
+  return combined(std::move(options), values, batchOption);
 }
 
 std::variant<ExtendedReal, UsageError> marginValue(std::string_view text) {

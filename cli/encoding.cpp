@@ -4,15 +4,9 @@
 #include <cstring>
 
 #include "cli/gb18030.h"
-#include "core/motor_rating.h"
 #include "core/utf8.h"
 
 namespace pumpcalc::cli {
-namespace {
-
-constexpr std::size_t readBlock = std::size_t{1} << 16;
-
-}  // namespace
 
 std::optional<EncodingChoice> parseEncodingName(std::string_view name) {
   std::string lower(name);
@@ -28,7 +22,7 @@ std::optional<EncodingChoice> parseEncodingName(std::string_view name) {
 bool looksLikeUtf8(std::string_view head, bool whole) {
   if (head.starts_with(byteOrderMark)) return true;
   if (!whole) head.remove_suffix(utf8CutTail(head));
-  return isUtf8(head);
+  return validUtf8Length(head) == head.size();
 }
 
 std::variant<EncodingChoice, std::string> automaticEncoding(std::string_view head, bool whole,
@@ -53,16 +47,8 @@ std::variant<std::unique_ptr<platform::TextCodec>, std::string> textCodec(Encodi
 
 LookAheadSource::LookAheadSource(ByteSource& source, std::size_t size) : source_(source) {
   head_.resize(size);
-  std::size_t filled = 0;
-  while (filled < size) {
-    const std::size_t count = source_.read(head_.data() + filled, size - filled);
-    if (count == 0) {
-      whole_ = true;
-      break;
-    }
-    filled += count;
-  }
-  head_.resize(filled);
+  head_.resize(source_.readFully(head_.data(), size));
+  whole_ = head_.size() < size;
 }
 
 std::size_t LookAheadSource::read(char* buffer, std::size_t size) {

@@ -143,10 +143,8 @@ std::size_t Gb18030Codec::encode(std::string_view utf8, std::string& bytes) {
   char* out = start;
   std::size_t i = 0;
   while (i < size) {
-    copyAsciiWords(in, size, i, out);  // out has room: it is at most 2 i bytes from its start
-    if (i == size) break;
     if (in[i] < 0x80) {
-      *out++ = static_cast<char>(in[i++]);
+      copyAscii(utf8.data(), size, i, out);
       continue;
     }
     // Most characters of a schedule beyond ASCII are CJK: three bytes of UTF-8 (leads 0xE1 to

@@ -55,13 +55,11 @@ std::variant<MotorRatings, std::string> loadRatings(const Options& options) {
   if (!options.motorRatingsFile) return standardMotorRatings();
   const std::string& name = *options.motorRatingsFile;
   std::string error;
-  std::FILE* file = platform::openFileForReading(name, error);
-  if (file == nullptr) return "cannot open " + quoted(name) + ": " + error;
+  const platform::UniqueStream file = platform::openFileForReading(name, error);
+  if (!file) return "cannot open " + quoted(name) + ": " + error;
   std::string text(maxRatingsFileBytes + 1, '\0');
-  const std::size_t size = std::fread(text.data(), 1, text.size(), file);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return "cannot read " + quoted(name);
+  const std::size_t size = std::fread(text.data(), 1, text.size(), file.get());
+  if (std::ferror(file.get()) != 0) return "cannot read " + quoted(name);
   if (size > maxRatingsFileBytes) return "--motor-ratings " + quoted(name) + " is over 1 MiB";
   text.resize(size);
   auto ratings = parseMotorRatings(text);
@@ -100,52 +98,31 @@ int runSingle(const Options& options, const std::optional<ExtendedReal>& margin,
   }
 }
 
-int runBatchMode(const Options& options, const std::optional<ExtendedReal>& margin,
-                 const MotorRatings* ratings, platform::StandardStreams& streams) {
-  const auto dialect = batchDialect(options, DecimalSeparatorChar);
-  if (const auto* bad = std::get_if<UsageError>(&dialect)) return usage(streams, bad->message);
-
-  platform::InputStream* input = &streams.input;
-  std::string inputName = "standard input";
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> inputFile(nullptr, std::fclose);
-  std::optional<platform::InputStream> inputFileStream;
-  if (options.inputFile) {
-    std::string error;
-    inputName = quoted(*options.inputFile);
-    inputFile.reset(platform::openFileForReading(*options.inputFile, error));
-    if (!inputFile) return failure(streams, "cannot open " + inputName + ": " + error);
-    input = &inputFileStream.emplace(inputFile.get());
-  }
-
-  // Writing into the file being read would lose it.
-  const std::optional<platform::FileIdentity> inputIdentity =
-      platform::streamIdentity(input->stream());
-  if (inputIdentity) {
-    if (options.outputFile && platform::fileIdentity(*options.outputFile) == inputIdentity) {
-      return usage(streams, "--output " + quoted(*options.outputFile) + " is the input file");
-    }
-    if (!options.outputFile && platform::streamIdentity(streams.output.stream()) == inputIdentity) {
-      return usage(streams, "standard output is the input file");
-    }
-  }
-
-  BatchSettings settings;
-  settings.dialect = std::get<TableDialect>(dialect);
-  settings.header = options.header;
-  settings.columns = options.columns;
-  settings.ratings = ratings;
-  settings.specificGravity = options.specificGravity;
-  settings.margin = margin;
-  settings.threads =
-      options.threads ? *options.threads : std::min(platform::processorCount(), maxDefaultThreads);
+BatchSettings batchSettings(const Options& options, const TableDialect& dialect,
+                            const std::optional<ExtendedReal>& margin, const MotorRatings* ratings,
+                            bool outputIsConsole) {
+  const unsigned processors = std::min(platform::processorCount(), maxDefaultThreads);
   // A console carries characters: what is typed arrives as UTF-8, and what it shows is
   // written so.
-  settings.outputInUtf8 = !options.outputFile && streams.output.isConsole();
+  return {.dialect = dialect,
+          .header = options.header,
+          .columns = options.columns,
+          .ratings = ratings,
+          .specificGravity = options.specificGravity,
+          .margin = margin,
+          .threads = options.threads.value_or(processors),
+          .outputInUtf8 = !options.outputFile && outputIsConsole};
+}
+
+// Reads the schedule from `input` in its encoding (--encoding's, or the one auto finds) and
+// writes the results to --output or standard output.
+int runBatchOn(platform::InputStream& input, const std::string& inputName, const Options& options,
+               BatchSettings settings, platform::StandardStreams& streams) {
   try {
-    StreamSource stream(*input, inputName);
+    StreamSource stream(input, inputName);
     std::optional<LookAheadSource> lookAhead;
     std::variant<EncodingChoice, std::string> choice =
-        input->isConsole() ? EncodingChoice::utf8 : options.encoding;
+        input.isConsole() ? EncodingChoice::utf8 : options.encoding;
     if (choice == decltype(choice)(EncodingChoice::automatic)) {
       lookAhead.emplace(stream, encodingLookAheadBytes);
       choice = automaticEncoding(lookAhead->head(), lookAhead->headIsWhole(), inputName);
@@ -166,6 +143,40 @@ int runBatchMode(const Options& options, const std::optional<ExtendedReal>& marg
   } catch (const BatchFailure& batchFailure) {
     return failure(streams, batchFailure.what());
   }
+}
+
+int runBatchMode(const Options& options, const std::optional<ExtendedReal>& margin,
+                 const MotorRatings* ratings, platform::StandardStreams& streams) {
+  const auto dialect = batchDialect(options, DecimalSeparatorChar);
+  if (const auto* bad = std::get_if<UsageError>(&dialect)) return usage(streams, bad->message);
+
+  platform::InputStream* input = &streams.input;
+  std::string inputName = "standard input";
+  platform::UniqueStream inputFile;
+  std::optional<platform::InputStream> inputFileStream;
+  if (options.inputFile) {
+    std::string error;
+    inputName = quoted(*options.inputFile);
+    inputFile = platform::openFileForReading(*options.inputFile, error);
+    if (!inputFile) return failure(streams, "cannot open " + inputName + ": " + error);
+    input = &inputFileStream.emplace(inputFile.get());
+  }
+
+  // Writing into the file being read would lose it.
+  const std::optional<platform::FileIdentity> inputIdentity =
+      platform::streamIdentity(input->stream());
+  if (inputIdentity) {
+    if (options.outputFile && platform::fileIdentity(*options.outputFile) == inputIdentity) {
+      return usage(streams, "--output " + quoted(*options.outputFile) + " is the input file");
+    }
+    if (!options.outputFile && platform::streamIdentity(streams.output.stream()) == inputIdentity) {
+      return usage(streams, "standard output is the input file");
+    }
+  }
+  return runBatchOn(*input, inputName, options,
+                    batchSettings(options, std::get<TableDialect>(dialect), margin, ratings,
+                                  streams.output.isConsole()),
+                    streams);
 }
 
 int run(const std::vector<std::string_view>& args, platform::StandardStreams& streams) {

@@ -1,10 +1,9 @@
 #include "cli/records.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
-#include "core/motor_rating.h"
+#include "core/utf8.h"
 
 namespace pumpcalc::cli {
 namespace {
@@ -13,22 +12,7 @@ namespace {
   throw BatchFailure(std::string("cannot ") + what + " " + name + ": " + error);
 }
 
-constexpr std::size_t readBlock = std::size_t{1} << 16;
-
-// The offset of the first `c` in data[from, to), or `to`: eight bytes at a time, as the
-// C library's memchr is a byte loop on some systems.
-std::size_t firstOf(const char* data, std::size_t from, std::size_t to, char c) noexcept {
-  std::size_t i = from;
-  for (; i + 8 <= to; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, data + i, 8);
-    if (const std::uint64_t found = detail::bytesEqualTo(word, c)) {
-      return i + static_cast<std::size_t>(std::countr_zero(found)) / 8;
-    }
-  }
-  while (i < to && data[i] != c) ++i;
-  return i;
-}
+constexpr std::size_t none = std::string_view::npos;
 
 }  // namespace
 
@@ -57,19 +41,13 @@ bool RecordScanner::fill() {
     pos_ = 0;
   }
   // At least as much as is held already, so that rescanning a long record stays linear.
-  const std::size_t wanted = std::max(readBlock, end_);
+  const std::size_t wanted = std::max(ByteSource::readBlock, end_);
   if (buffer_.size() < end_ + wanted) buffer_.resize(end_ + wanted);
-  // A source may hand out less than asked; only a full block keeps rescanning linear.
-  const std::size_t start = end_;
-  while (end_ - start < wanted) {
-    const std::size_t count = source_.read(buffer_.data() + end_, wanted - (end_ - start));
-    if (count == 0) {
-      eof_ = true;
-      break;
-    }
-    end_ += count;
-  }
-  return end_ != start;
+  // Only a full block keeps rescanning linear.
+  const std::size_t count = source_.readFully(buffer_.data() + end_, wanted);
+  end_ += count;
+  eof_ = count < wanted;
+  return count != 0;
 }
 
 bool RecordScanner::next(Chunk& chunk, std::size_t targetBytes, std::size_t maxRecords) {
@@ -121,47 +99,38 @@ bool RecordScanner::takeLineBlock(Chunk& chunk, std::size_t targetBytes) {
   std::size_t cut = limit;
   while (cut > pos_ && data[cut - 1] != '\n') --cut;
   if (cut == pos_) {
-    cut = firstOf(data, limit, end_, '\n');
+    cut = findByte(data, limit, end_, '\n');
     if (cut == end_) return false;
     ++cut;
   }
   // In CSV, only the lines before the first quote: from its line on, records are found one
   // by one.
   if (settings_.dialect.format == TableFormat::csv) {
-    std::size_t quote = firstOf(data, pos_, cut, '"');
+    std::size_t quote = findByte(data, pos_, cut, '"');
     if (quote != cut) {
       while (quote > pos_ && data[quote - 1] != '\n') --quote;
       if (quote == pos_) return false;
       cut = quote;
     }
   }
-  std::uint64_t lineEnds = 0;
-  std::size_t i = pos_;
-  for (; i + 8 <= cut; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, data + i, 8);
-    // The count of marked bytes: their high bits summed in the top byte.
-    lineEnds += ((detail::bytesEqualTo(word, '\n') >> 7) * detail::eachByte) >> 56;
-  }
-  for (; i < cut; ++i) lineEnds += data[i] == '\n';
   chunk.bytes.assign(data + pos_, cut - pos_);
   chunk.lineBlock = true;
   chunk.firstLine = line_;
   chunk.lineEndBefore = lastLineEnd_;
   // The last line end's kind; a CR before it is on its line, as it is no LF.
   lastLineEnd_ = cut - 1 > pos_ && data[cut - 2] == '\r' ? LineEnd::crlf : LineEnd::lf;
-  line_ += lineEnds;
+  forEachMarked(data, pos_, cut, BytesEqualTo('\n'), [this](std::size_t) { ++line_; });
   pos_ = cut;
   return true;
 }
 
 bool RecordScanner::skipLine(Found& found) {
-  const void* newline = std::memchr(buffer_.data() + pos_, '\n', end_ - pos_);
-  if (newline == nullptr) {
+  const std::size_t lineEnd = findByte(buffer_.data(), pos_, end_, '\n');
+  if (lineEnd == end_) {
     pos_ = end_;
     return false;
   }
-  pos_ = static_cast<std::size_t>(static_cast<const char*>(newline) - buffer_.data()) + 1;
+  pos_ = lineEnd + 1;
   skipping_ = false;
   return findRecord(found);
 }
@@ -169,15 +138,12 @@ bool RecordScanner::skipLine(Found& found) {
 bool RecordScanner::findRecord(Found& found) {
   const char* const data = buffer_.data();
   if (pos_ == end_) return false;
-  const void* newline = std::memchr(data + pos_, '\n', end_ - pos_);
-  const std::size_t lineEnd =
-      newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - data)
-                         : end_;
+  const std::size_t lineEnd = findByte(data, pos_, end_, '\n');
   if (settings_.dialect.format == TableFormat::csv &&
-      std::memchr(data + pos_, '"', lineEnd - pos_) != nullptr) {
+      findByte(data, pos_, lineEnd, '"') != lineEnd) {
     return findQuotedRecord(found);
   }
-  if (newline == nullptr && !eof_) return false;
+  if (lineEnd == end_ && !eof_) return false;
   found = endsAt(lineEnd, 1);
   return true;
 }
@@ -200,82 +166,66 @@ bool RecordScanner::isWhole(std::string_view record) const {
   std::size_t count = 0;
   const RecordCheck check =
       forEachField(record, settings_.dialect, [&count](std::size_t, const FieldSpan&) { ++count; });
-  if (check.problem != RecordProblem::none) return false;
-  if (settings_.width == 0) return true;
-  return settings_.widthIsMinimum ? count >= settings_.width : count == settings_.width;
+  return check.problem == RecordProblem::none &&
+         (settings_.width == 0 || fitsWidth(count, settings_.width, settings_.widthIsMinimum));
 }
 
 bool RecordScanner::findQuotedRecord(Found& found) {
   const char* const data = buffer_.data();
-  const char separator = settings_.dialect.separator;
-  constexpr std::size_t none = std::string_view::npos;
-  std::size_t firstLineEnd = none;
-  std::uint64_t lines = 1;
-  std::size_t field = 1, quotedField = 0;
-
-  // The record cut at its first line end; a quote that opened there never closes in a
-  // record that could be read.
-  std::size_t i = pos_;
-  const auto cut = [&](bool atLimit) {
-    if (firstLineEnd != none) {
-      found = endsAt(firstLineEnd, 1);
-    } else if (!atLimit) {
-      found = endsAt(end_, 1);  // the input ends inside the quote
-    } else {
-      // One line, its quoted field already too long: dropped up to its line end, which
-      // lies beyond i.
-      found = {pos_, i, 1, false, LineEnd::lf, {RecordProblem::fieldTooLong, quotedField}};
-      skipping_ = true;
-    }
-    return true;
+  const auto fieldEnds = [separator = BytesEqualTo(settings_.dialect.separator),
+                          lineEnd = BytesEqualTo('\n')](std::uint64_t word) {
+    return separator(word) | lineEnd(word);
   };
-
-  bool fieldStart = true;
-  for (;;) {
-    if (i == end_ || data[i] == '\n') {
-      if (i == end_ && !eof_) return false;
-      found = endsAt(i, lines);
-      if (lines > 1 && !isWhole(std::string_view(data + pos_, found.end - pos_))) {
-        return cut(false);
-      }
-      return true;
+  QuotedLines quoted;
+  std::size_t i = pos_;
+  for (std::size_t field = 1;; ++field) {
+    if (i < end_ && data[i] == '"') {
+      const QuotedField read = readQuotedField(i, field, quoted, found);
+      if (read != QuotedField::closed) return read == QuotedField::endsTheRecord;
     }
-    const char c = data[i];
-    if (c == separator) {
-      fieldStart = true;
-      ++field;
-      ++i;
-      continue;
-    }
-    if (c != '"' || !fieldStart) {
-      fieldStart = false;
-      ++i;
-      continue;
-    }
-    // A quoted field: up to the next quote that is not doubled.
-    const std::size_t open = i++;
-    quotedField = field;
-    for (;;) {
-      if (i == end_) {
-        if (!eof_) return false;
-        return cut(false);
-      }
-      if (i - open > maxFieldBytes) return cut(true);
-      if (data[i] == '"') {
-        if (i + 1 == end_ && !eof_) return false;
-        if (i + 1 == end_ || data[i + 1] != '"') break;
-        i += 2;
-        continue;
-      }
-      if (data[i] == '\n') {
-        ++lines;
-        if (firstLineEnd == none) firstLineEnd = i;
-      }
-      ++i;
-    }
-    ++i;  // the closing quote
-    fieldStart = false;
+    i = findFirst(data, i, end_, fieldEnds);
+    if (i == end_ || data[i] == '\n') break;
+    ++i;  // the separator
   }
+  if (i == end_ && !eof_) return false;
+  found = endsAt(i, quoted.lines);
+  // Over lines but not whole: cut at its first line end, as an unclosed quote is.
+  if (quoted.lines > 1 && !isWhole(std::string_view(data + pos_, found.end - pos_))) {
+    found = endsAt(quoted.firstLineEnd, 1);
+  }
+  return true;
+}
+
+RecordScanner::QuotedField RecordScanner::readQuotedField(std::size_t& i, std::size_t field,
+                                                          QuotedLines& quoted, Found& found) {
+  const char* const data = buffer_.data();
+  const std::size_t open = i;
+  const std::size_t close = closingQuote(data, open, end_);
+  // A field this long is too long: the scan stops there, and line ends beyond do not count.
+  const std::size_t limit = open + maxFieldBytes + 1;
+  forEachMarked(data, open, std::min(close, limit), BytesEqualTo('\n'), [&](std::size_t at) {
+    ++quoted.lines;
+    quoted.firstLineEnd = std::min(quoted.firstLineEnd, at);
+  });
+  if (close < std::min(end_, limit)) {
+    if (close + 1 == end_ && !eof_) return QuotedField::needsMoreInput;  // "" perhaps
+    i = close + 1;
+    return QuotedField::closed;
+  }
+  // The input ends in the quotes before the limit (the two quotes of a doubled one are one
+  // step, across the limit or not). A quote that opened at the first line end never closes
+  // in a record that could be read.
+  if (close == end_ && end_ - (data[end_ - 1] == '"' ? 1 : 0) <= limit) {
+    if (!eof_) return QuotedField::needsMoreInput;
+    found = endsAt(quoted.firstLineEnd != none ? quoted.firstLineEnd : end_, 1);
+  } else if (quoted.firstLineEnd != none) {
+    found = endsAt(quoted.firstLineEnd, 1);  // too long, over lines
+  } else {
+    // Too long on one line: dropped up to its line end, which lies beyond the limit.
+    found = {pos_, limit, 1, false, LineEnd::lf, {RecordProblem::fieldTooLong, field}};
+    skipping_ = true;
+  }
+  return QuotedField::endsTheRecord;
 }
 
 }  // namespace pumpcalc::cli

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/table.h"
+#include "core/byte_words.h"
 #include "platform/streams.h"
 
 namespace pumpcalc::cli {
@@ -24,9 +25,20 @@ class BatchFailure : public std::runtime_error {
 // Where a batch reads its input and writes its output: C streams, or anything a test needs.
 class ByteSource {
  public:
+  // What a reader asks of a source at a time.
+  static constexpr std::size_t readBlock = std::size_t{1} << 16;
+
   virtual ~ByteSource() = default;
   // Up to `size` bytes into `buffer`; 0 at the end. Throws BatchFailure when reading fails.
   virtual std::size_t read(char* buffer, std::size_t size) = 0;
+  // `size` bytes, or fewer only where the input ends: a source may hand out less than asked.
+  std::size_t readFully(char* buffer, std::size_t size) {
+    std::size_t filled = 0;
+    for (std::size_t count = 1; filled < size && count != 0; filled += count) {
+      count = read(buffer + filled, size - filled);
+    }
+    return filled;
+  }
 };
 
 class ByteSink {
@@ -98,51 +110,26 @@ class LineRecords {
         line_(chunk.firstLine),
         lineEnd_(chunk.lineEndBefore) {}
 
-  // The next record; false after the last. Inline: called once per row.
-  bool next(RecordSpan& record) noexcept;
+  // The next record; false after the last. Inline always: called once per row.
+  [[gnu::always_inline]] bool next(RecordSpan& record) noexcept {
+    if (start_ >= size_) return false;
+    const std::size_t at = findByte(data_, start_, size_, '\n');  // size_: a last line without one
+    std::size_t end = at;
+    const bool carriageReturn = end > start_ && data_[end - 1] == '\r';
+    if (carriageReturn) --end;
+    if (at != size_) lineEnd_ = carriageReturn ? LineEnd::crlf : LineEnd::lf;
+    record = {start_, end - start_, line_++, lineEnd_, {}};
+    start_ = at + 1;
+    return true;
+  }
 
  private:
   const char* data_;
   std::size_t size_;
-  std::size_t start_ = 0;   // where the next record begins
-  std::size_t word_ = 0;    // the offset of the next eight bytes to look at
-  std::size_t found_ = 0;   // the offset of the eight bytes that `ends_` marks
-  std::uint64_t ends_ = 0;  // the high bit of each LF byte there not yet taken
+  std::size_t start_ = 0;  // where the next record begins
   std::uint64_t line_;
   LineEnd lineEnd_;
 };
-
-inline bool LineRecords::next(RecordSpan& record) noexcept {
-  while (ends_ == 0) {
-    if (word_ >= size_) {
-      if (start_ >= size_) return false;
-      // The last line, without a line end.
-      std::size_t end = size_;
-      if (data_[end - 1] == '\r') --end;
-      record = {start_, end - start_, line_, lineEnd_, {}};
-      start_ = size_;
-      return true;
-    }
-    std::uint64_t word = 0;  // past the end: zero bytes, which are no LF
-    if (size_ - word_ >= 8) {
-      std::memcpy(&word, data_ + word_, 8);
-    } else {
-      std::memcpy(&word, data_ + word_, size_ - word_);
-    }
-    ends_ = detail::bytesEqualTo(word, '\n');
-    found_ = word_;
-    word_ += 8;
-  }
-  const std::size_t at = found_ + static_cast<std::size_t>(std::countr_zero(ends_)) / 8;
-  ends_ &= ends_ - 1;
-  std::size_t end = at;
-  const bool carriageReturn = end > start_ && data_[end - 1] == '\r';
-  if (carriageReturn) --end;
-  lineEnd_ = carriageReturn ? LineEnd::crlf : LineEnd::lf;
-  record = {start_, end - start_, line_++, lineEnd_, {}};
-  start_ = at + 1;
-  return true;
-}
 
 // What the scanner is told before it reads.
 struct ScanSettings {
@@ -205,6 +192,19 @@ class RecordScanner {
   // The record at pos_, or false when more input is needed to tell where it ends.
   bool findRecord(Found& found);
   bool findQuotedRecord(Found& found);
+
+  // The line ends inside the quotes of the record being read.
+  struct QuotedLines {
+    std::uint64_t lines = 1;                            // the lines it spans so far
+    std::size_t firstLineEnd = std::string_view::npos;  // the first of them
+  };
+  enum class QuotedField : std::uint8_t { closed, needsMoreInput, endsTheRecord };
+  // Reads the quoted field number `field` of the record at pos_, whose opening quote is
+  // buffer_[i]. `closed`: `i` is past its closing quote and `quoted` counts its line ends.
+  // `endsTheRecord`: `found` is the record, cut at its first line end where the input ends
+  // in the quotes or the field is too long over lines, or dropped to its line end where it is
+  // too long on one.
+  QuotedField readQuotedField(std::size_t& i, std::size_t field, QuotedLines& quoted, Found& found);
   // Drops input up to and including the next line end; false when more input is needed.
   bool skipLine(Found& found);
   // The buffered lines from pos_ as a line block of about `targetBytes` (reading more as

@@ -1,6 +1,6 @@
 #include "cli/rows.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "core/decimal_format.h"
 #include "core/errors.h"
@@ -31,13 +31,16 @@ RecordCheck selectFields(std::string_view record, const RowLayout& layout,
       if (layout.columns[k] == index) selected.fields[k] = span;
     }
   };
-  if (forEachPlainField(record, layout.dialect, select)) return {};
-  selected = {};
   return forEachField(record, layout.dialect, select);
 }
 
-bool hasLayoutWidth(std::size_t count, const RowLayout& layout) {
-  return layout.widthIsMinimum ? count >= layout.width : count == layout.width;
+// "error" and the message, after the record and its separator: the row failed.
+void appendError(OutputText& out, std::string_view message, const TableDialect& dialect,
+                 BatchSummary& summary) {
+  ++summary.failedLines;
+  out.append("error");
+  out.push_back(dialect.separator);
+  appendField(out, message, dialect);
 }
 
 // A call of its own in the flattened writeResults: its argument is stored whole, which the
@@ -54,28 +57,11 @@ bool hasLayoutWidth(std::size_t count, const RowLayout& layout) {
 
 }  // namespace
 
-std::variant<std::vector<std::string>, RecordCheck> headerNames(std::string_view record,
-                                                                const TableDialect& dialect) {
-  std::vector<std::string> names;
-  std::string scratch;
-  const RecordCheck check = forEachField(record, dialect, [&](std::size_t, const FieldSpan& span) {
-    names.emplace_back(fieldText(record, span, scratch));
-  });
-  if (check.problem != RecordProblem::none) return check;
-  return names;
-}
-
 void appendField(OutputText& out, std::string_view text, const TableDialect& dialect) {
-  bool quote = false;
-  if (dialect.format == TableFormat::csv) {
-    for (const char c : text) {
-      if (c == dialect.separator || c == '"' || c == '\n' || c == '\r') {
-        quote = true;
-        break;
-      }
-    }
-  }
-  if (!quote) {
+  const auto needsQuotes = [&dialect](char c) {
+    return c == dialect.separator || c == '"' || c == '\n' || c == '\r';
+  };
+  if (dialect.format != TableFormat::csv || std::none_of(text.begin(), text.end(), needsQuotes)) {
     out.append(text);
     return;
   }
@@ -89,8 +75,12 @@ void appendField(OutputText& out, std::string_view text, const TableDialect& dia
 
 void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layout,
                  OutputText& out) {
+  std::vector<std::string_view> names = {"shaft power (kW)", "lower motor power (kW)",
+                                         "upper motor power (kW)"};
+  if (layout.margin) names.push_back("required motor power (kW)");
+  if (layout.ratings != nullptr) names.push_back("motor rating (kW)");
   out.append(record);
-  for (const std::string_view name : addedColumnNames(layout)) {
+  for (const std::string_view name : names) {
     out.push_back(layout.dialect.separator);
     appendField(out, name, layout.dialect);
   }
@@ -131,21 +121,15 @@ void RowWriter::writeRow(std::string_view record, const RecordSpan& span, Output
                                 : selectFields(record, layout_, selected);
   if (check.problem != RecordProblem::none) {
     // Not echoed: the record's bytes would not make a readable line.
-    ++summary.failedLines;
     out.push_back(dialect.separator);
-    out.append("error");
-    out.push_back(dialect.separator);
-    appendField(out,
+    appendError(out,
                 "line " + std::to_string(span.line) + ": " + problemText(check, dialect.encoding),
-                dialect);
+                dialect, summary);
   } else {
     out.append(record);
     out.push_back(dialect.separator);
-    if (!hasLayoutWidth(selected.count, layout_)) {
-      ++summary.failedLines;
-      out.append("error");
-      out.push_back(dialect.separator);
-      appendField(out, layout_.widthMessage + std::to_string(selected.count), dialect);
+    if (!fitsWidth(selected.count, layout_.width, layout_.widthIsMinimum)) {
+      appendError(out, layout_.widthMessage + std::to_string(selected.count), dialect, summary);
     } else if (extras_) {
       writeResults<true>(record, selected.fields, out, summary, unit);
     } else {
@@ -203,14 +187,11 @@ template <bool extras>
       if (choice.aboveLargest) {
         appendField(out, ">" + choice.rating.text, dialect);
       } else {
-        appendField(out, choice.rating.text, dialect);
+        appendField(out, choice.rating.text, dialect);  // no string built: the common case
       }
     }
   } catch (const Exception& error) {
-    ++summary.failedLines;
-    out.append("error");
-    out.push_back(dialect.separator);
-    appendField(out, error.message(), dialect);
+    appendError(out, error.message(), dialect, summary);
   }
 }
 

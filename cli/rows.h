@@ -4,40 +4,23 @@
 
 #include <condition_variable>
 #include <cstddef>
-#include <cstring>
 #include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
-#include <variant>
 #include <vector>
 
 #include "cli/columns.h"
 #include "cli/records.h"
 #include "cli/table.h"
+#include "core/byte_words.h"
 #include "core/float_unit.h"
 
 namespace pumpcalc::cli {
-
-// memcpy for the short texts of a row (a record, a field, a line end), in word moves that
-// the compiler writes out: a call of the C library's memcpy costs more than the copy, and
-// more still where that library finds its way to the copy through several branches.
-inline void copyBytes(char* to, const char* from, std::size_t count) noexcept {
-  if (count >= 8) {
-    for (std::size_t i = 0; i + 8 < count; i += 8) std::memcpy(to + i, from + i, 8);
-    std::memcpy(to + count - 8, from + count - 8, 8);  // the last eight, overlapping
-  } else if (count >= 4) {
-    std::memcpy(to, from, 4);
-    std::memcpy(to + count - 4, from + count - 4, 4);
-  } else {
-    for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
-  }
-}
 
 // A batch's output lines as they are built: bytes appended to a buffer that only grows.
 class OutputText {
@@ -62,7 +45,6 @@ class OutputText {
   }
 
   std::string_view view() const noexcept { return {bytes_.data(), size_}; }
-  bool empty() const noexcept { return size_ == 0; }
   void clear() noexcept { size_ = 0; }
 
  private:
@@ -81,15 +63,11 @@ struct BatchSummary {
   }
 };
 
-// The field names of a header record, or the problem that keeps it from being read.
-std::variant<std::vector<std::string>, RecordCheck> headerNames(std::string_view record,
-                                                                const TableDialect& dialect);
-
 // Appends `text` as one field: in CSV quoted when it holds the separator, a quote or a line
 // break, as it is otherwise.
 void appendField(OutputText& out, std::string_view text, const TableDialect& dialect);
 
-// The header record followed by the names of the added columns.
+// The header record followed by the names of the columns that a batch adds.
 void writeHeader(std::string_view record, LineEnd lineEnd, const RowLayout& layout,
                  OutputText& out);
 

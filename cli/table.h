@@ -2,12 +2,13 @@
 // save it), how a record splits into fields, and what is wrong with one that cannot be read.
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
+
+#include "core/byte_words.h"
+#include "core/utf8.h"
 
 namespace pumpcalc::cli {
 
@@ -34,16 +35,10 @@ enum class LineEnd : std::uint8_t { lf, crlf };
 
 // "tab-separated", "comma-separated", "semicolon-separated" or "'|'-separated".
 inline std::string separatorName(char separator) {
-  switch (separator) {
-    case '\t':
-      return "tab-separated";
-    case ',':
-      return "comma-separated";
-    case ';':
-      return "semicolon-separated";
-    default:
-      return quoted(std::string_view(&separator, 1)) + "-separated";
-  }
+  if (separator == '\t') return "tab-separated";
+  if (separator == ',') return "comma-separated";
+  if (separator == ';') return "semicolon-separated";
+  return quoted(std::string_view(&separator, 1)) + "-separated";
 }
 
 // A field as it stands in its record: quotes, if any, included.
@@ -71,132 +66,80 @@ struct RecordCheck {
 // empty for none.
 std::string problemText(const RecordCheck& check, std::string_view encoding = "UTF-8");
 
-// Where the first NUL byte or invalid UTF-8 sequence of `text` begins, or npos.
-struct TextFault {
-  std::size_t offset = std::string_view::npos;
-  RecordProblem problem = RecordProblem::none;
-};
-TextFault findTextFault(std::string_view text) noexcept;
+// The one reading of a quoted field: where the field whose opening quote is data[open]
+// closes, at the first later '"' that is not doubled, looking up to `to`; `to` where it does
+// not close before. A '"' just before `to` closes: a reader that may be given more bytes asks
+// again once it has them.
+inline std::size_t closingQuote(const char* data, std::size_t open, std::size_t to) noexcept {
+  for (std::size_t i = open + 1;; i += 2) {
+    i = findByte(data, i, to, '"');
+    if (i + 1 >= to || data[i + 1] != '"') return i;
+  }
+}
+
+// forEachField's shortcut for the common record, eight bytes at a time: ASCII text without
+// NUL bytes, without quotes in CSV, and no longer than a field may be, whose fields are
+// unquoted and well-formed. Returns false, having visited nothing, for any other record: the
+// whole record is checked before the first field is visited.
+template <class OnField>
+bool forEachPlainField(std::string_view record, const TableDialect& dialect, OnField&& onField) {
+  const char* const data = record.data();
+  const std::size_t size = record.size();
+  const bool csv = dialect.format == TableFormat::csv;
+  const auto unusual = [csv, quote = BytesEqualTo('"')](std::uint64_t word) {
+    return zeroBytes(word) | nonAsciiBytes(word) | (csv ? quote(word) : 0);
+  };
+  if (size > maxFieldBytes || findFirst(data, 0, size, unusual) != size) return false;
+  std::size_t start = 0, index = 0;
+  forEachMarked(data, 0, size, BytesEqualTo(dialect.separator), [&](std::size_t at) {
+    onField(index++, FieldSpan{start, at - start, false});
+    start = at + 1;
+  });
+  onField(index, FieldSpan{start, size - start, false});
+  return true;
+}
 
 // Calls onField(index, span) for each field of `record` (without its line end) in order,
 // 0-based, and returns the first problem; fields after a problem are not visited. In TSV
-// the separator alone ends a field; in CSV a field that begins with '"' runs to the next
-// '"' not doubled, and any other '"' is an ordinary character.
+// the separator alone ends a field; in CSV a field that begins with '"' runs to its closing
+// quote, and any other '"' is an ordinary character.
 template <class OnField>
 RecordCheck forEachField(std::string_view record, const TableDialect& dialect, OnField&& onField) {
-  const TextFault fault = findTextFault(record);
-  const char separator = dialect.separator;
+  if (forEachPlainField(record, dialect, onField)) return {};
+  // A NUL byte or bad UTF-8 in a field counts first: the rest of the field means nothing.
+  const std::size_t fault = validUtf8Length(record, true);
   const char* const data = record.data();
   const std::size_t size = record.size();
   std::size_t pos = 0;
   for (std::size_t index = 0;; ++index) {
     const std::size_t start = pos;
-    FieldSpan span{start, 0, false};
+    const bool quoted = dialect.format == TableFormat::csv && pos < size && data[pos] == '"';
     RecordProblem problem = RecordProblem::none;
-    if (dialect.format == TableFormat::csv && pos < size && data[pos] == '"') {
-      span.quoted = true;
-      for (++pos;;) {
-        const void* quote = std::memchr(data + pos, '"', size - pos);
-        if (quote == nullptr) {
-          problem = RecordProblem::unmatchedQuote;
-          pos = size;
-          break;
-        }
-        pos = static_cast<std::size_t>(static_cast<const char*>(quote) - data) + 1;
-        if (pos == size || data[pos] != '"') break;
-        ++pos;  // a doubled quote
-      }
-      if (problem == RecordProblem::none && pos != size && data[pos] != separator) {
+    if (quoted) {
+      pos = closingQuote(data, pos, size);
+      if (pos == size) {
+        problem = RecordProblem::unmatchedQuote;
+      } else if (++pos != size && data[pos] != dialect.separator) {
         problem = RecordProblem::textAfterQuote;
       }
     } else {
-      const void* next = std::memchr(data + pos, separator, size - pos);
-      pos =
-          next != nullptr ? static_cast<std::size_t>(static_cast<const char*>(next) - data) : size;
+      pos = findByte(data, pos, size, dialect.separator);
     }
-    span.length = pos - start;
-    // A NUL byte or bad UTF-8 in this field counts first: the rest of it means nothing.
-    if (fault.offset < pos) {
-      return {fault.problem, index + 1};
+    if (fault < pos) {
+      problem = data[fault] == '\0' ? RecordProblem::nulByte : RecordProblem::invalidText;
+    } else if (problem == RecordProblem::none && pos - start > maxFieldBytes) {
+      problem = RecordProblem::fieldTooLong;
     }
     if (problem != RecordProblem::none) return {problem, index + 1};
-    if (span.length > maxFieldBytes) return {RecordProblem::fieldTooLong, index + 1};
-    onField(index, span);
+    onField(index, FieldSpan{start, pos - start, quoted});
     if (pos == size) return {};
     ++pos;  // the separator
   }
 }
 
-namespace detail {
-
-inline constexpr std::uint64_t eachByte = 0x0101'0101'0101'0101u;
-inline constexpr std::uint64_t highBits = 0x8080'8080'8080'8080u;
-inline constexpr std::uint64_t lowBits = 0x7F7F'7F7F'7F7F'7F7Fu;
-
-// The high bit of each zero byte of x, exactly.
-constexpr std::uint64_t zeroBytes(std::uint64_t x) noexcept {
-  return ~(((x & lowBits) + lowBits) | x | lowBits);
-}
-constexpr std::uint64_t bytesEqualTo(std::uint64_t x, char c) noexcept {
-  return zeroBytes(x ^ (eachByte * static_cast<unsigned char>(c)));
-}
-
-// The bytes of `record` from `base` on, eight of them or the rest, as one little-endian word
-// (byte base + i in bits 8i to 8i + 7), and the high bit of each of those bytes in `inRecord`.
-inline std::uint64_t wordAt(std::string_view record, std::size_t base,
-                            std::uint64_t& inRecord) noexcept {
-  const char* const data = record.data();
-  const std::size_t size = record.size();
-  const std::size_t count = size - base < 8 ? size - base : 8;
-  std::uint64_t word = 0;
-  if (count == 8) {
-    std::memcpy(&word, data + base, 8);
-  } else if (size >= 8) {
-    // The last eight bytes, shifted so that the tail comes first.
-    std::memcpy(&word, data + size - 8, 8);
-    word >>= 8 * (8 - count);
-  } else {
-    for (std::size_t i = 0; i < count; ++i) {
-      word |= std::uint64_t{static_cast<unsigned char>(data[base + i])} << (8 * i);
-    }
-  }
-  inRecord = count == 8 ? highBits : highBits & ((1ull << (8 * count)) - 1);
-  return word;
-}
-
-}  // namespace detail
-
-// forEachField for the common record, eight bytes at a time: ASCII text without NUL bytes,
-// without quotes in CSV, and no longer than a field may be. Returns false, having visited
-// nothing, for any other record. The fields of such a record are unquoted and well-formed.
-//
-// The whole record is checked before the first field is visited: a caller that falls back
-// to forEachField must not have seen part of the record already.
-template <class OnField>
-bool forEachPlainField(std::string_view record, const TableDialect& dialect, OnField&& onField) {
-  using namespace detail;
-  const std::size_t size = record.size();
-  if (size > maxFieldBytes) return false;
-  const bool csv = dialect.format == TableFormat::csv;
-  std::uint64_t inRecord;
-  for (std::size_t base = 0; base < size; base += 8) {
-    const std::uint64_t word = wordAt(record, base, inRecord);
-    std::uint64_t unusual = zeroBytes(word) | (word & highBits);
-    if (csv) unusual |= bytesEqualTo(word, '"');
-    if ((unusual & inRecord) != 0) return false;
-  }
-  std::size_t start = 0, index = 0;
-  for (std::size_t base = 0; base < size; base += 8) {
-    const std::uint64_t word = wordAt(record, base, inRecord);
-    for (std::uint64_t separators = bytesEqualTo(word, dialect.separator) & inRecord;
-         separators != 0; separators &= separators - 1) {
-      const std::size_t at = base + static_cast<std::size_t>(std::countr_zero(separators)) / 8;
-      onField(index++, FieldSpan{start, at - start, false});
-      start = at + 1;
-    }
-  }
-  onField(index, FieldSpan{start, size - start, false});
-  return true;
+// Whether a record of `count` fields is as wide as asked: `width` fields, or at least so many.
+constexpr bool fitsWidth(std::size_t count, std::size_t width, bool widthIsMinimum) noexcept {
+  return widthIsMinimum ? count >= width : count == width;
 }
 
 // The text of a field: without the quotes of a quoted field, each doubled quote as one.

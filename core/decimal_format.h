@@ -43,10 +43,6 @@ std::size_t formatGeneral(ExtendedReal value, int precision, int exponentDigits,
 // (floatUnit()), for a caller that formats many values.
 std::size_t formatGeneralInto(ExtendedReal value, int precision, int exponentDigits, char* buffer,
                               FloatUnitState& unit) noexcept;
-inline std::size_t formatGeneralInto(ExtendedReal value, int precision, int exponentDigits,
-                                     char* buffer) noexcept {
-  return formatGeneralInto(value, precision, exponentDigits, buffer, floatUnit());
-}
 
 // The text of a result box: formatGeneral with precision 15 and exponentDigits 0.
 std::string extendedToText(ExtendedReal value);

@@ -1,5 +1,5 @@
 // Turns the float unit's unmasked exception flags into error objects. The arithmetic runs
-// with the flags only; code that computes under FloatControlWord calls checkFloatFaults()
+// with the flags only; code that computes under FloatControlWord calls checkFloatFaults
 // after each operation, where the hardware would have trapped at its next instruction.
 #pragma once
 
@@ -23,6 +23,5 @@ OsExceptionCode floatFaultCode(std::uint8_t flags) noexcept;
 inline void checkFloatFaults(const FloatUnitState& unit) {
   if (std::uint8_t faults = pendingFloatFaults(unit)) raiseFloatFault(floatFaultCode(faults));
 }
-inline void checkFloatFaults() { checkFloatFaults(floatUnit()); }
 
 }  // namespace pumpcalc

@@ -7,6 +7,7 @@
 #include "core/format_text.h"
 #include "core/locale_numbers.h"
 #include "core/string_table.h"
+#include "core/utf8.h"
 
 namespace pumpcalc {
 namespace {

@@ -13,10 +13,6 @@
 
 namespace pumpcalc {
 
-// The UTF-8 byte-order mark that some editors and spreadsheets put before a text file's first
-// line.
-inline constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-
 struct MotorRating {
   ExtendedReal value;  // kW, as tryTextToExtended reads `text`
   std::string text;    // as the list writes it

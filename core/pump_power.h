@@ -120,19 +120,11 @@ PumpValues calculatePumpPowerValues(ReadFlow&& readFlow, ReadHead&& readHead,
 }
 
 template <std::invocable ReadFlow, std::invocable ReadHead, std::invocable ReadEfficiency>
-PumpResult calculatePumpPowerValues(ReadFlow&& readFlow, ReadHead&& readHead,
-                                    ReadEfficiency&& readEfficiency) {
-  return calculatePumpPowerValues(std::forward<ReadFlow>(readFlow),
-                                  std::forward<ReadHead>(readHead),
-                                  std::forward<ReadEfficiency>(readEfficiency), floatUnit());
-}
-
-template <std::invocable ReadFlow, std::invocable ReadHead, std::invocable ReadEfficiency>
 PumpPowerTexts calculatePumpPower(ReadFlow&& readFlow, ReadHead&& readHead,
                                   ReadEfficiency&& readEfficiency) {
   const PumpResult result =
       calculatePumpPowerValues(std::forward<ReadFlow>(readFlow), std::forward<ReadHead>(readHead),
-                               std::forward<ReadEfficiency>(readEfficiency));
+                               std::forward<ReadEfficiency>(readEfficiency), floatUnit());
   return {extendedToText(result.shaftPower), extendedToText(result.lowerMotorPower),
           extendedToText(result.upperMotorPower)};
 }

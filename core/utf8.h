@@ -2,14 +2,18 @@
 // between characters, and telling valid sequences from invalid ones and from ones cut short.
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 
+#include "core/byte_words.h"
+
 namespace pumpcalc {
+
+// The UTF-8 byte-order mark that some editors and spreadsheets put before a text file's first
+// line.
+inline constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
 // Whether the byte begins a character (is not a continuation byte 10xxxxxx).
 constexpr bool startsUtf8Character(char byte) noexcept {
@@ -108,21 +112,13 @@ constexpr char* writeUtf8(char32_t code, char* out) noexcept {
   return out;
 }
 
-// Copies the ASCII at text[i] on to `out` while eight bytes remain, eight at a time, up to
-// the first byte beyond ASCII; moves `i` and `out` past what it took. `out` needs room for
-// eight bytes more than it takes. (Little-endian: the first byte in a word's low bits.)
-inline void copyAsciiWords(const unsigned char* text, std::size_t size, std::size_t& i,
-                           char*& out) noexcept {
-  while (size - i >= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text + i, 8);
-    std::memcpy(out, text + i, 8);
-    const std::uint64_t high = word & 0x8080'8080'8080'8080u;
-    const std::size_t ascii = high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
-    out += ascii;
-    i += ascii;
-    if (ascii < 8) return;
-  }
+// Copies the ASCII that begins at text[i] on to `out`, up to the first byte beyond ASCII or
+// the end, and moves `i` and `out` past what it took.
+inline void copyAscii(const char* text, std::size_t size, std::size_t& i, char*& out) noexcept {
+  const std::size_t end = findFirst(text, i, size, nonAsciiBytes);
+  copyBytes(out, text + i, end - i);
+  out += end - i;
+  i = end;
 }
 
 // What a decoder finds at a byte beyond ASCII: a character of `length` bytes, `code` 0 when
@@ -138,26 +134,22 @@ struct ConvertedBytes {
   std::size_t taken, written;
 };
 
-// The loop of a decoder into UTF-8: ASCII is copied in words, and at each other byte
+// The loop of a decoder into UTF-8: ASCII is copied as it is, and at each other byte
 // `codeAt(i)` says what stands there. A byte that begins no valid sequence becomes `mark`
 // and decoding goes on at the byte after it; a sequence cut short ends the loop. The UTF-8
-// goes to the start of `utf8`, made large enough (never smaller) for `perByte` (at least 2)
-// bytes a byte read: no code may give more. (ASCII words are copied eight bytes at a time
-// while eight are left to read, so that this is room for them too.)
+// goes to the start of `utf8`, made large enough (never smaller) for `perByte` bytes a byte
+// read: no code may give more.
 template <class CodeAt>
 ConvertedBytes decodeToUtf8(std::string_view bytes, std::size_t perByte, std::string& utf8,
                             char mark, CodeAt&& codeAt) {
-  const auto* const in = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
   if (utf8.size() < perByte * size) utf8.resize(perByte * size);
   char* const start = utf8.data();
   char* out = start;
   std::size_t i = 0;
   while (i < size) {
-    copyAsciiWords(in, size, i, out);
-    if (i == size) break;
-    if (in[i] < 0x80) {
-      *out++ = static_cast<char>(in[i++]);
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      copyAscii(bytes.data(), size, i, out);
       continue;
     }
     const FoundCode found = codeAt(i);
@@ -173,23 +165,22 @@ ConvertedBytes decodeToUtf8(std::string_view bytes, std::size_t perByte, std::st
   return {i, static_cast<std::size_t>(out - start)};
 }
 
-// Whether all of `text` is valid UTF-8.
-inline bool isUtf8(std::string_view text) noexcept {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  for (std::size_t i = 0; i < text.size();) {
-    if (text.size() - i >= 8) {  // ASCII, eight bytes at a time
-      std::uint64_t word;
-      std::memcpy(&word, bytes + i, 8);
-      if ((word & 0x8080'8080'8080'8080u) == 0) {
-        i += 8;
-        continue;
-      }
-    }
-    const std::size_t length = utf8SequenceLength(bytes + i, text.size() - i);
-    if (length == 0) return false;
-    i += length;
+// Where the first byte of `text` lies that begins no valid sequence (see utf8SequenceLength)
+// or, with `nulEnds`, is a NUL byte; text.size() when there is none.
+inline std::size_t validUtf8Length(std::string_view text, bool nulEnds = false) noexcept {
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const auto unusual = [nulEnds](std::uint64_t word) {
+    return nonAsciiBytes(word) | (nulEnds ? zeroBytes(word) : 0);
+  };
+  for (std::size_t i = 0;;) {
+    i = findFirst(text.data(), i, text.size(), unusual);
+    if (i == text.size() || bytes[i] == 0) return i;
+    do {  // sequence by sequence while they are beyond ASCII
+      const std::size_t length = utf8SequenceLength(bytes + i, text.size() - i);
+      if (length == 0) return i;
+      i += length;
+    } while (i < text.size() && bytes[i] >= 0x80);
   }
-  return true;
 }
 
 }  // namespace pumpcalc

@@ -8,11 +8,16 @@
 #include <optional>
 #include <string>
 
+#include "platform/unique_handle.h"
+
 namespace pumpcalc::platform {
 
-// Opens an existing file for reading, in binary mode. On failure returns null and sets
-// `error` to the system's reason ("No such file or directory", "Is a directory").
-std::FILE* openFileForReading(const std::string& path, std::string& error);
+inline void closeStream(std::FILE* stream) noexcept { std::fclose(stream); }
+using UniqueStream = UniqueHandle<std::FILE*, closeStream>;  // a C stream of our own
+
+// Opens an existing file for reading, in binary mode. On failure returns an empty stream and
+// sets `error` to the system's reason ("No such file or directory", "Is a directory").
+UniqueStream openFileForReading(const std::string& path, std::string& error);
 
 // What tells two names of one regular file apart from names of two files.
 struct FileIdentity {
@@ -46,13 +51,16 @@ class ReplacementFile {
   ReplacementFile& operator=(const ReplacementFile&) = delete;
 
   // Where the new version is written (binary mode).
-  virtual std::FILE* stream() noexcept = 0;
+  std::FILE* stream() noexcept { return stream_; }
   // Flushes the data to the disk, closes the file and renames it over the target. On
   // failure removes the temporary file and returns false with `error` set.
   virtual bool commit(std::string& error) = 0;
 
  protected:
-  ReplacementFile() = default;
+  explicit ReplacementFile(std::FILE* stream) noexcept : stream_(stream) {}
+
+  std::FILE* stream_;  // null once commit() has closed it
+  bool committed_ = false;
 };
 
 // The processors this program may run on (at least 1).

@@ -7,7 +7,11 @@
 namespace pumpcalc::platform {
 namespace {
 
-std::string errnoText() { return errno != 0 ? std::strerror(errno) : "input/output error"; }
+// Sets `error` to the C library's reason for the failure just seen; false, the caller's answer.
+bool failure(std::string& error) {
+  error = errno != 0 ? std::strerror(errno) : "input/output error";
+  return false;
+}
 
 }  // namespace
 
@@ -15,28 +19,21 @@ bool InputStream::readBytes(char* buffer, std::size_t size, std::size_t& count,
                             std::string& error) {
   errno = 0;
   count = std::fread(buffer, 1, size, stream_);
-  if (count == 0 && std::ferror(stream_)) {
-    error = errnoText();
-    return false;
-  }
+  if (count == 0 && std::ferror(stream_)) return failure(error);
   return true;
 }
 
 bool OutputStream::writeBytes(std::string_view bytes, std::string& error) {
   errno = 0;
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size()) {
-    error = errnoText();
-    return false;
+    return failure(error);
   }
   return true;
 }
 
 bool OutputStream::flushBytes(std::string& error) {
   errno = 0;
-  if (std::fflush(stream_) != 0) {
-    error = errnoText();
-    return false;
-  }
+  if (std::fflush(stream_) != 0) return failure(error);
   return true;
 }
 

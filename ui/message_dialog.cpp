@@ -95,22 +95,11 @@ class TMessageButton : public TControl {
 
   void command(TCustomForm& form, int notification) override {
     auto& dialog = static_cast<TMessageForm&>(form);
-    switch (notification) {
-      case BN_CLICKED:
-        dialog.clickButton(kind_);
-        break;
-      case BN_SETFOCUS:
-        dialog.buttonFocusChanged(handle, true);
-        break;
-      case BN_KILLFOCUS:
-        dialog.buttonFocusChanged(handle, false);
-        break;
-      default:
-        break;
+    if (notification == BN_CLICKED) dialog.clickButton(kind_);
+    if (notification == BN_SETFOCUS || notification == BN_KILLFOCUS) {
+      dialog.buttonFocusChanged(handle, notification == BN_SETFOCUS);
     }
   }
-
-  TDialogButton kind() const noexcept { return kind_; }
 
  private:
   TDialogButton kind_;
@@ -269,11 +258,8 @@ void TMessageForm::addControls(const MessageDialogLayout& layout,
 }
 
 int TMessageForm::focusedButtonIndex() const {
-  const HWND focus = GetFocus();
-  for (std::size_t i = 0; i < buttonHandles_.size(); ++i) {
-    if (buttonHandles_[i] == focus) return static_cast<int>(i);
-  }
-  return -1;
+  const auto found = std::find(buttonHandles_.begin(), buttonHandles_.end(), GetFocus());
+  return found == buttonHandles_.end() ? -1 : static_cast<int>(found - buttonHandles_.begin());
 }
 
 void TMessageForm::clickButton(TDialogButton button) {
@@ -298,15 +284,9 @@ void TMessageForm::moveFocus(bool forward) {
 void TMessageForm::buttonFocusChanged(HWND button, bool gained) {
   const std::optional<TDialogButton> defaultButton = defaultButtonOf(buttons_);
   for (std::size_t i = 0; i < buttonHandles_.size(); ++i) {
-    const bool isDefault = defaultButton == buttonOrder_[i];
-    bool looksDefault;
-    if (gained) {
-      looksDefault = buttonHandles_[i] == button;
-    } else if (buttonHandles_[i] == button || isDefault) {
-      looksDefault = isDefault;
-    } else {
-      continue;
-    }
+    const bool isDefault = defaultButton == buttonOrder_[i], isButton = buttonHandles_[i] == button;
+    if (!gained && !isButton && !isDefault) continue;  // its look does not change
+    const bool looksDefault = gained ? isButton : isDefault;
     SendMessageW(buttonHandles_[i], BM_SETSTYLE, looksDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
                  TRUE);
   }

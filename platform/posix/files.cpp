@@ -23,14 +23,12 @@ std::optional<FileIdentity> identityOf(const struct stat& status) {
 class PosixReplacementFile final : public ReplacementFile {
  public:
   PosixReplacementFile(std::string target, std::string temporary, std::FILE* stream)
-      : target_(std::move(target)), temporary_(std::move(temporary)), stream_(stream) {}
+      : ReplacementFile(stream), target_(std::move(target)), temporary_(std::move(temporary)) {}
 
   ~PosixReplacementFile() override {
     if (stream_ != nullptr) std::fclose(stream_);
     if (!committed_) unlink(temporary_.c_str());
   }
-
-  std::FILE* stream() noexcept override { return stream_; }
 
   bool commit(std::string& error) override {
     int failure = 0;
@@ -51,23 +49,20 @@ class PosixReplacementFile final : public ReplacementFile {
 
  private:
   std::string target_, temporary_;
-  std::FILE* stream_;
-  bool committed_ = false;
 };
 
 }  // namespace
 
-std::FILE* openFileForReading(const std::string& path, std::string& error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
+UniqueStream openFileForReading(const std::string& path, std::string& error) {
+  UniqueStream file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
     error = std::strerror(errno);
-    return nullptr;
+    return {};
   }
   struct stat status {};
-  if (fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode)) {
-    std::fclose(file);
+  if (fstat(fileno(file.get()), &status) == 0 && S_ISDIR(status.st_mode)) {
     error = std::strerror(EISDIR);
-    return nullptr;
+    return {};
   }
   return file;
 }

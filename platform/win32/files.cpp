@@ -46,35 +46,29 @@ class Win32ReplacementFile final : public ReplacementFile {
  public:
   Win32ReplacementFile(std::wstring target, std::wstring temporary, HANDLE handle,
                        std::FILE* stream)
-      : target_(std::move(target)),
+      : ReplacementFile(stream),
+        target_(std::move(target)),
         temporary_(std::move(temporary)),
-        handle_(handle),
-        stream_(stream) {}
+        handle_(handle) {}
 
   ~Win32ReplacementFile() override {
     if (stream_ != nullptr) std::fclose(stream_);
     if (!committed_) DeleteFileW(temporary_.c_str());
   }
 
-  std::FILE* stream() noexcept override { return stream_; }
-
   bool commit(std::string& error) override {
-    bool written = std::fflush(stream_) == 0;
-    if (!written) error = std::strerror(errno);
-    if (written && !FlushFileBuffers(handle_)) {
-      written = false;
-      error = lastErrorText();
-    }
-    if (std::fclose(stream_) != 0 && written) {
-      written = false;
-      error = std::strerror(errno);
-    }
+    std::string failure;  // the reason of the first step that fails
+    if (std::fflush(stream_) != 0) failure = std::strerror(errno);
+    if (failure.empty() && !FlushFileBuffers(handle_)) failure = lastErrorText();
+    if (std::fclose(stream_) != 0 && failure.empty()) failure = std::strerror(errno);
     stream_ = nullptr;
-    if (!written) return false;  // the destructor removes the temporary file
-    if (!MoveFileExW(temporary_.c_str(), target_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      error = lastErrorText();
-      return false;
+    if (failure.empty() && !MoveFileExW(temporary_.c_str(), target_.c_str(),
+                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      failure = lastErrorText();
+    }
+    if (!failure.empty()) {
+      error = std::move(failure);
+      return false;  // the destructor removes the temporary file
     }
     committed_ = true;
     return true;
@@ -83,21 +77,19 @@ class Win32ReplacementFile final : public ReplacementFile {
  private:
   std::wstring target_, temporary_;
   HANDLE handle_;  // owned by stream_
-  std::FILE* stream_;
-  bool committed_ = false;
 };
 
 }  // namespace
 
-std::FILE* openFileForReading(const std::string& path, std::string& error) {
+UniqueStream openFileForReading(const std::string& path, std::string& error) {
   const std::wstring name = toUtf16(path);
   const DWORD attributes = GetFileAttributesW(name.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     error = std::strerror(EISDIR);
-    return nullptr;
+    return {};
   }
-  std::FILE* file = _wfopen(name.c_str(), L"rb");
-  if (file == nullptr) error = std::strerror(errno);
+  UniqueStream file(_wfopen(name.c_str(), L"rb"));
+  if (!file) error = std::strerror(errno);
   return file;
 }
 

@@ -9,13 +9,13 @@
 
 namespace pumpcalc::platform {
 
-namespace {
-
-UniqueGdiObject createIndirect(const LOGFONTW& font) {
+UniqueGdiObject createFont(const LOGFONTW& font) {
   HFONT handle = CreateFontIndirectW(&font);
   if (handle == nullptr) raiseLastOSError();
   return UniqueGdiObject(handle);
 }
+
+namespace {
 
 bool hasEveryGlyph(HGDIOBJ font, const std::wstring& text) {
   ScreenDC screen;
@@ -33,18 +33,18 @@ constexpr const wchar_t* chineseFaces[] = {L"SimSun", L"NSimSun", L"Microsoft Ya
                                            L"WenQuanYi Micro Hei"};
 
 TextFont chooseFontFor(const LOGFONTW& wanted, std::string_view text) {
-  UniqueGdiObject asked = createIndirect(wanted);
+  UniqueGdiObject asked = createFont(wanted);
   if (GetACP() == 936 || text.empty()) return {std::move(asked), true};
   const std::wstring wide = toUtf16(text);
   if (hasEveryGlyph(asked.get(), wide)) return {std::move(asked), true};
   LOGFONTW chinese = wanted;
   chinese.lfCharSet = GB2312_CHARSET;
-  UniqueGdiObject sameFace = createIndirect(chinese);
+  UniqueGdiObject sameFace = createFont(chinese);
   if (hasEveryGlyph(sameFace.get(), wide)) return {std::move(sameFace), false};
   for (const wchar_t* face : chineseFaces) {
     std::wstring_view(face).copy(chinese.lfFaceName, LF_FACESIZE - 1);
     chinese.lfFaceName[std::wstring_view(face).size()] = L'\0';
-    UniqueGdiObject other = createIndirect(chinese);
+    UniqueGdiObject other = createFont(chinese);
     if (hasEveryGlyph(other.get(), wide)) return {std::move(other), false};
   }
   return {std::move(asked), true};
@@ -62,10 +62,8 @@ LOGFONTW logicalFont(int height, std::string_view faceName) {
 }  // namespace
 
 UniqueGdiObject createFont(int height, std::string_view faceName) {
-  return createIndirect(logicalFont(height, faceName));
+  return createFont(logicalFont(height, faceName));
 }
-
-UniqueGdiObject createFont(const LOGFONTW& font) { return createIndirect(font); }
 
 TextFont createFontFor(int height, std::string_view faceName, std::string_view text) {
   return chooseFontFor(logicalFont(height, faceName), text);

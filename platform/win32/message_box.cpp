@@ -351,18 +351,12 @@ int messageBoxWithin(HWND owner, const ShortenableText& text, std::string_view c
   return showWatched(shown, owner, toUtf16(text.keeping(keep)), wideCaption, flags);
 }
 
-namespace {
-
-void runtimeErrorBox(int number, std::uintptr_t address) {
-  messageBox(nullptr, runtimeErrorText(number, address), "Error", MB_OK);
-  std::exit(number);
-}
-
-}  // namespace
-
 void reportRuntimeErrorsInBox() noexcept {
   SystemServices services = systemServices();
-  services.runtimeErrorExit = runtimeErrorBox;
+  services.runtimeErrorExit = [](int number, std::uintptr_t address) {
+    messageBox(nullptr, runtimeErrorText(number, address), "Error", MB_OK);
+    std::exit(number);
+  };
   pumpcalc::installSystemServices(services);
 }
 

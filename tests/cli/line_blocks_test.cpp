@@ -1,7 +1,8 @@
 // The shortcuts of the batch's reading: whole lines handed out as line blocks and split by
 // the computing threads (takeLineBlock, LineRecords), checked against the records that the
-// scanner finds one by one (findRecord, which shares no code with them); and copyBytes
-// against a byte loop. The inputs are generated: every byte value, lines of every length
+// scanner finds one by one (findRecord, which shares with them only the byte finder, itself
+// checked against the plain reference reader with the whole batch); and copyBytes against a
+// byte loop. The inputs are generated: every byte value, lines of every length
 // around the word size, CR, quotes, separators, and lines longer than the read buffer.
 #include <gtest/gtest.h>
 

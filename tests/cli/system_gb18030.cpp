@@ -4,6 +4,10 @@
 #include <windows.h>
 #else
 #include <iconv.h>
+
+#include <utility>
+
+#include "platform/unique_handle.h"
 #endif
 
 namespace pumpcalc::clitest {
@@ -41,15 +45,14 @@ class CodePage54936 final : public SystemGb18030 {
 
 #else
 
+using UniqueIconv = platform::UniqueHandle<iconv_t, iconv_close, -1>;
+
 class Iconv final : public SystemGb18030 {
  public:
-  Iconv(iconv_t decoder, iconv_t encoder) : decoder_(decoder), encoder_(encoder) {}
-  ~Iconv() override {
-    iconv_close(decoder_);
-    iconv_close(encoder_);
-  }
+  Iconv(UniqueIconv decoder, UniqueIconv encoder)
+      : decoder_(std::move(decoder)), encoder_(std::move(encoder)) {}
   std::optional<char32_t> decode(std::string_view code) override {
-    const std::optional<std::string> out = convert(decoder_, code);
+    const std::optional<std::string> out = convert(decoder_.get(), code);
     if (!out || out->size() != 4) return std::nullopt;
     const auto* b = reinterpret_cast<const unsigned char*>(out->data());
     return static_cast<char32_t>(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
@@ -57,7 +60,7 @@ class Iconv final : public SystemGb18030 {
   std::optional<std::string> encode(char32_t codePoint) override {
     const char in[4] = {static_cast<char>(codePoint >> 24), static_cast<char>(codePoint >> 16),
                         static_cast<char>(codePoint >> 8), static_cast<char>(codePoint)};
-    return convert(encoder_, std::string_view(in, 4));
+    return convert(encoder_.get(), std::string_view(in, 4));
   }
 
  private:
@@ -75,7 +78,7 @@ class Iconv final : public SystemGb18030 {
     return std::string(buffer, static_cast<std::size_t>(out - buffer));
   }
 
-  iconv_t decoder_, encoder_;
+  UniqueIconv decoder_, encoder_;
 };
 
 #endif
@@ -104,12 +107,10 @@ std::unique_ptr<SystemGb18030> SystemGb18030::open() {
   if (!IsValidCodePage(54936)) return nullptr;
   return std::make_unique<CodePage54936>();
 #else
-  const iconv_t decoder = iconv_open("UTF-32BE", "GB18030");
-  const iconv_t encoder = iconv_open("GB18030", "UTF-32BE");
-  if (decoder == reinterpret_cast<iconv_t>(-1) || encoder == reinterpret_cast<iconv_t>(-1)) {
-    return nullptr;
-  }
-  return std::make_unique<Iconv>(decoder, encoder);
+  UniqueIconv decoder(iconv_open("UTF-32BE", "GB18030"));
+  UniqueIconv encoder(iconv_open("GB18030", "UTF-32BE"));
+  if (!decoder || !encoder) return nullptr;
+  return std::make_unique<Iconv>(std::move(decoder), std::move(encoder));
 #endif
 }
 

@@ -153,8 +153,7 @@ class Generator {
       const int top = 0x7FFE + rng_.between(-2, 1);
       const int divisor = in.efficiency.biasedExponent() + 2;
       const int wanted = rng_.percent(50) ? top : top + divisor - bias;
-      in.margin = normal(std::max(bias, wanted - effectiveExponent(product) + bias));
-      in.margin.signExponent &= 0x7FFF;
+      in.margin = absolute(normal(std::max(bias, wanted - effectiveExponent(product) + bias)));
     }
     return in;
   }
