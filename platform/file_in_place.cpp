@@ -9,23 +9,19 @@ namespace {
 
 class FileInPlace final : public ReplacementFile {
  public:
-  explicit FileInPlace(std::FILE* stream) : stream_(stream) {}
+  explicit FileInPlace(std::FILE* stream) : ReplacementFile(stream) {}
   ~FileInPlace() override {
     if (stream_ != nullptr) std::fclose(stream_);
   }
-
-  std::FILE* stream() noexcept override { return stream_; }
 
   bool commit(std::string& error) override {
     int failure = std::fflush(stream_) != 0 ? errno : 0;
     if (std::fclose(stream_) != 0 && failure == 0) failure = errno;
     stream_ = nullptr;
     if (failure != 0) error = std::strerror(failure);
-    return failure == 0;
+    committed_ = failure == 0;
+    return committed_;
   }
-
- private:
-  std::FILE* stream_;
 };
 
 }  // namespace
