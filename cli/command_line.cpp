@@ -190,7 +190,7 @@ Refusal askForHelp(Options& options, std::string_view) {
 
 // One option: its name, whether a value follows it, whether it selects batch mode, and what
 // it does to the options.
-struct OptionSpec {
+struct CommandOption {
   std::string_view name;
   bool takesValue;
   bool selectsBatch;
@@ -198,7 +198,7 @@ struct OptionSpec {
 };
 
 // Every option, in the order --help describes them; "--" is the parser's own.
-constexpr OptionSpec optionTable[] = {
+constexpr CommandOption optionTable[] = {
     {"--batch", false, true, [](Options&, std::string_view) -> Refusal { return {}; }},
     {"--format", true, true, takeFormat},
     {"--field-separator", true, true, takeFieldSeparator},
@@ -251,7 +251,7 @@ std::variant<Options, UsageError> combined(Options options,
 
 // Every option is described in --help.
 static_assert(std::all_of(std::begin(optionTable), std::end(optionTable),
-                          [](const OptionSpec& option) {
+                          [](const CommandOption& option) {
                             return help.find(option.name) != help.npos;
                           }));
 
@@ -274,8 +274,9 @@ std::variant<Options, UsageError> parseCommandLine(const std::vector<std::string
       optionsEnded = true;
       continue;
     }
-    const auto* option = std::find_if(std::begin(optionTable), std::end(optionTable),
-                                      [arg](const OptionSpec& spec) { return spec.name == arg; });
+    const auto* option =
+        std::find_if(std::begin(optionTable), std::end(optionTable),
+                     [arg](const CommandOption& entry) { return entry.name == arg; });
     if (option == std::end(optionTable)) return UsageError{"unknown option " + quoted(arg)};
     if (option->takesValue && i + 1 == args.size()) {
       return UsageError{std::string(arg) + " needs a value"};
